@@ -5,15 +5,6 @@
 #include <exception>
 #include <iostream>
 
-namespace orvane::assets {
-
-std::vector<GeneratorEntry>& Generators() {
-    static std::vector<GeneratorEntry> generators;
-    return generators;
-}
-
-}  // namespace orvane::assets
-
 int main(int argc, char** argv) {
     using namespace orvane::assets;
     if (argc != 2) {

@@ -1,0 +1,10 @@
+#include "Generator.h"
+
+namespace orvane::assets {
+
+std::vector<GeneratorEntry>& Generators() {
+    static std::vector<GeneratorEntry> generators;
+    return generators;
+}
+
+}  // namespace orvane::assets
