@@ -1,0 +1,239 @@
+#include "dynamora/clsRigidBody.h"
+
+#include "MatrixKernels.h"
+#include "clsMathAndPhysics.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+namespace dynamora {
+
+namespace {
+
+// Where in its operand a checked step failed, for the error text: "m23" for a matrix (the
+// matrix helpers and the inverse, which has no operation name), "y" for Force.
+std::string ElementName(const MathError& error) {
+    if (error.Element <= 0) return {};
+    if (error.Operation == nullptr || std::strncmp(error.Operation, "Matrix", 6) == 0) {
+        const int i = error.Element - 1;
+        return "m" + std::to_string(i / 4 + 1) + std::to_string(i % 4 + 1);
+    }
+    static const char* const axes[] = {"x", "y", "z"};
+    return error.Element <= 3 ? axes[error.Element - 1] : std::to_string(error.Element);
+}
+
+// The general 4 x 4 inverse by cofactors (2 x 2 sub-determinants), in double precision and
+// rounded to float once at the end.
+MathError Invert(const Matrix4& m, Matrix4& inverse) {
+    double a[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            if (!std::isfinite(m(r, c))) return MathError{ErrorCode::InvalidOperation, r * 4 + c + 1, nullptr};
+            a[r][c] = m(r, c);
+        }
+    const double s0 = a[0][0] * a[1][1] - a[1][0] * a[0][1];
+    const double s1 = a[0][0] * a[1][2] - a[1][0] * a[0][2];
+    const double s2 = a[0][0] * a[1][3] - a[1][0] * a[0][3];
+    const double s3 = a[0][1] * a[1][2] - a[1][1] * a[0][2];
+    const double s4 = a[0][1] * a[1][3] - a[1][1] * a[0][3];
+    const double s5 = a[0][2] * a[1][3] - a[1][2] * a[0][3];
+    const double c5 = a[2][2] * a[3][3] - a[3][2] * a[2][3];
+    const double c4 = a[2][1] * a[3][3] - a[3][1] * a[2][3];
+    const double c3 = a[2][1] * a[3][2] - a[3][1] * a[2][2];
+    const double c2 = a[2][0] * a[3][3] - a[3][0] * a[2][3];
+    const double c1 = a[2][0] * a[3][2] - a[3][0] * a[2][2];
+    const double c0 = a[2][0] * a[3][1] - a[3][0] * a[2][1];
+    const double det = s0 * c5 - s1 * c4 + s2 * c3 + s3 * c2 - s4 * c1 + s5 * c0;
+    if (det == 0.0 || !std::isfinite(det)) return MathError{ErrorCode::SingularMatrix, 0, nullptr};
+
+    const double adjugate[4][4] = {
+        {a[1][1] * c5 - a[1][2] * c4 + a[1][3] * c3, -a[0][1] * c5 + a[0][2] * c4 - a[0][3] * c3,
+         a[3][1] * s5 - a[3][2] * s4 + a[3][3] * s3, -a[2][1] * s5 + a[2][2] * s4 - a[2][3] * s3},
+        {-a[1][0] * c5 + a[1][2] * c2 - a[1][3] * c1, a[0][0] * c5 - a[0][2] * c2 + a[0][3] * c1,
+         -a[3][0] * s5 + a[3][2] * s2 - a[3][3] * s1, a[2][0] * s5 - a[2][2] * s2 + a[2][3] * s1},
+        {a[1][0] * c4 - a[1][1] * c2 + a[1][3] * c0, -a[0][0] * c4 + a[0][1] * c2 - a[0][3] * c0,
+         a[3][0] * s4 - a[3][1] * s2 + a[3][3] * s0, -a[2][0] * s4 + a[2][1] * s2 - a[2][3] * s0},
+        {-a[1][0] * c3 + a[1][1] * c1 - a[1][2] * c0, a[0][0] * c3 - a[0][1] * c1 + a[0][2] * c0,
+         -a[3][0] * s3 + a[3][1] * s1 - a[3][2] * s0, a[2][0] * s3 - a[2][1] * s1 + a[2][2] * s0},
+    };
+    Matrix4 result;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const double exact = adjugate[r][c] / det;
+            const double magnitude = std::fabs(exact);
+            if (!(magnitude <= FLT_MAX)) return MathError{ErrorCode::Overflow, r * 4 + c + 1, nullptr};
+            if (magnitude != 0.0 && magnitude < FLT_MIN) return MathError{ErrorCode::Underflow, r * 4 + c + 1, nullptr};
+            result(r, c) = static_cast<float>(exact);
+        }
+    inverse = result;
+    return MathError{};
+}
+
+}  // namespace
+
+clsRigidBody::clsRigidBody() noexcept = default;
+
+int16_t clsRigidBody::Index() const noexcept { return index_; }
+void clsRigidBody::Index(int16_t value) noexcept { index_ = value; }
+bool clsRigidBody::Active() const noexcept { return active_; }
+void clsRigidBody::Active(bool value) noexcept { active_ = value; }
+float clsRigidBody::Mass() const noexcept { return mass_; }
+void clsRigidBody::Mass(float value) noexcept { mass_ = value; }
+
+Vector3 clsRigidBody::Position() const noexcept { return position_; }
+void clsRigidBody::Position(const Vector3& value) noexcept { position_ = value; }
+Vector3 clsRigidBody::Velocity() const noexcept { return velocity_; }
+void clsRigidBody::Velocity(const Vector3& value) noexcept { velocity_ = value; }
+Vector3 clsRigidBody::Acceleration() const noexcept { return acceleration_; }
+void clsRigidBody::Acceleration(const Vector3& value) noexcept { acceleration_ = value; }
+Vector3 clsRigidBody::Force() const noexcept { return force_; }
+void clsRigidBody::Force(const Vector3& value) noexcept { force_ = value; }
+Vector3 clsRigidBody::ConstantForce() const noexcept { return constantForce_; }
+void clsRigidBody::ConstantForce(const Vector3& value) noexcept { constantForce_ = value; }
+Vector3 clsRigidBody::AngularVelocity() const noexcept { return angularVelocity_; }
+void clsRigidBody::AngularVelocity(const Vector3& value) noexcept { angularVelocity_ = value; }
+Vector3 clsRigidBody::AngularAcceleration() const noexcept { return angularAcceleration_; }
+void clsRigidBody::AngularAcceleration(const Vector3& value) noexcept { angularAcceleration_ = value; }
+Matrix4 clsRigidBody::MomentOfInertia() const noexcept { return momentOfInertia_; }
+void clsRigidBody::MomentOfInertia(const Matrix4& value) noexcept { momentOfInertia_ = value; }
+Vector3 clsRigidBody::Torque() const noexcept { return torque_; }
+void clsRigidBody::Torque(const Vector3& value) noexcept { torque_ = value; }
+
+float clsRigidBody::Speed() const noexcept { return VectorLength(velocity_); }
+
+void clsRigidBody::ThrustRight(float magnitude) noexcept { Thrust(GetSide(), magnitude, "ThrustRight"); }
+void clsRigidBody::ThrustLeft(float magnitude) noexcept { Thrust(GetSide(), -magnitude, "ThrustLeft"); }
+void clsRigidBody::ThrustUp(float magnitude) noexcept { Thrust(GetUp(), magnitude, "ThrustUp"); }
+void clsRigidBody::ThrustDown(float magnitude) noexcept { Thrust(GetUp(), -magnitude, "ThrustDown"); }
+void clsRigidBody::ThrustForward(float magnitude) noexcept { Thrust(GetForward(), magnitude, "ThrustForward"); }
+void clsRigidBody::ThrustBack(float magnitude) noexcept { Thrust(GetForward(), -magnitude, "ThrustBack"); }
+
+void clsRigidBody::Thrust(const Vector3& axis, float magnitude, const char* operation) noexcept {
+    AddToForce(VectorScale(axis, magnitude), operation);
+}
+
+void clsRigidBody::SetForceAtPoint(Vector3& ForceVector, const Vector3& Point) noexcept {
+    const Vector3 lever = VectorSubtract(Point, position_);
+    torque_ = VectorCross(ForceVector, lever);
+    Vector3 towardsBody = VectorScale(lever, -1.0f);
+    const Vector3 linear = VectorComponentAlong(ForceVector, towardsBody);
+    AddToForce(linear, "SetForceAtPoint");
+}
+
+void clsRigidBody::SetForceByVector(const Vector3& ForceVector) noexcept { AddToForce(ForceVector, "SetForceByVector"); }
+
+void clsRigidBody::SetForce(float x, float Y, float Z) noexcept { AddToForce(Vector3{x, Y, Z}, "SetForce"); }
+
+void clsRigidBody::AddToForce(const Vector3& addend, const char* operation) noexcept {
+    const MathError error = kernels::AddChecked(force_, addend, "Force");
+    if (error)
+        Fail(operation, error);
+    else
+        Succeeded();
+}
+
+Matrix4 clsRigidBody::Move(float Time) noexcept {
+    Succeeded();
+    if (active_) {
+        const clsMathAndPhysics math;
+        MathError error = kernels::AddChecked(force_, constantForce_, "Force");  // F += constant force
+        if (error) {
+            Fail("Move", error);
+            return Matrix4{};
+        }
+        // I^-1 in world axes and w = L I^-1, from the orientation and momentum of before this step:
+        // a torque applied now turns the body from the next step on.
+        momentOfInertia_ = math.NewMomentOfInertia(orientation_, inverseInertiaTensor_);
+        angularVelocity_ = math.NewAngularVelocity(angularMomentum_, momentOfInertia_);
+        position_ = math.NewPosition(position_, velocity_, Time);  // x += v dt, with the old v
+        const Vector3 velocity = math.NewVelocity(velocity_, force_, mass_, Time, error);  // v += F dt / m
+        if (error) {
+            Fail("Move", error);
+            return Matrix4{};
+        }
+        velocity_ = velocity;
+        const Matrix4 orientation = math.NewOrientation(orientation_, angularVelocity_, Time, error);  // O += dt O S(w)
+        if (error) {
+            Fail("Move", error);
+            return Matrix4{};
+        }
+        angularMomentum_ = math.NewAngularMomentum(angularMomentum_, torque_, Time);  // L += T dt; T *= dt
+        kernels::Rows rows = kernels::Load(orientation);
+        kernels::Reorthogonalize(rows);
+        orientation_ = kernels::Store(rows);
+    }
+    const Matrix4 result = GetMatrix();
+    force_ = Vector3{};
+    return result;
+}
+
+Matrix4 clsRigidBody::MoveLinear(float Time) noexcept {
+    Succeeded();
+    if (active_) {
+        const clsMathAndPhysics math;
+        MathError error = kernels::AddChecked(force_, constantForce_, "Force");
+        if (error) {
+            Fail("MoveLinear", error);
+            return Matrix4{};
+        }
+        position_ = math.NewPosition(position_, velocity_, Time);
+        const Vector3 velocity = math.NewVelocity(velocity_, force_, mass_, Time, error);
+        if (error) {
+            Fail("MoveLinear", error);
+            return Matrix4{};
+        }
+        velocity_ = velocity;
+    }
+    const Matrix4 result = GetMatrix();
+    force_ = Vector3{};
+    return result;
+}
+
+Vector3 clsRigidBody::GetForward() const noexcept { return Vector3{orientation_.m31, orientation_.m32, orientation_.m33}; }
+Vector3 clsRigidBody::GetSide() const noexcept { return Vector3{orientation_.m11, orientation_.m12, orientation_.m13}; }
+Vector3 clsRigidBody::GetUp() const noexcept { return Vector3{orientation_.m21, orientation_.m22, orientation_.m23}; }
+
+void clsRigidBody::Initialize(const Matrix4& InertiaTensor) noexcept {
+    orientation_ = MatrixIdentity();
+    Matrix4 inverse;
+    const MathError error = Invert(InertiaTensor, inverse);
+    inverseInertiaTensor_ = inverse;  // all zero when the tensor has no inverse
+    if (error)
+        Fail("Initialize", error);
+    else
+        Succeeded();
+}
+
+Matrix4 clsRigidBody::GetMatrix() const noexcept {
+    Matrix4 m = orientation_;
+    m.m41 = position_.x;
+    m.m42 = position_.y;
+    m.m43 = position_.z;
+    return m;
+}
+
+bool clsRigidBody::Failed() const noexcept { return lastErrorCode_ != ErrorCode::None; }
+ErrorCode clsRigidBody::LastErrorCode() const noexcept { return lastErrorCode_; }
+const std::string& clsRigidBody::LastError() const noexcept { return lastError_; }
+
+void clsRigidBody::Succeeded() noexcept {
+    if (__builtin_expect(lastErrorCode_ != ErrorCode::None, 0)) {
+        lastErrorCode_ = ErrorCode::None;
+        lastError_.clear();
+    }
+}
+
+void clsRigidBody::Fail(const char* operation, const MathError& error) noexcept {
+    lastErrorCode_ = error.Code;
+    try {
+        lastError_ = std::string(operation) + ": " + ErrorText(error.Code);
+        if (error.Operation != nullptr) lastError_ += std::string(" in ") + error.Operation;
+        const std::string element = ElementName(error);
+        if (!element.empty()) lastError_ += " at " + element;
+    } catch (...) {
+        lastError_.clear();  // out of memory for the text; the code still tells what failed
+    }
+}
+
+}  // namespace dynamora
