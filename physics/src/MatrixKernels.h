@@ -11,7 +11,11 @@
 
 #include <cfloat>
 #include <cmath>
-#include <bit>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+#include <cstring>
 
 namespace dynamora::kernels {
 
@@ -23,37 +27,106 @@ struct Rows {
 };
 static_assert(sizeof(Matrix4) == sizeof(Rows), "Matrix4 must be sixteen packed floats");
 
-inline Rows Load(const Matrix4& m) noexcept { return std::bit_cast<Rows>(m); }
-inline Matrix4 Store(const Rows& rows) noexcept { return std::bit_cast<Matrix4>(rows); }
+// Row by row, so that the rows can live in registers.
+inline F4 LoadRow(const Matrix4& m, int row) noexcept {
+    F4 r;
+    std::memcpy(&r, reinterpret_cast<const char*>(&m) + sizeof r * row, sizeof r);
+    return r;
+}
+
+inline void StoreRow(Matrix4& m, int row, F4 r) noexcept {
+    std::memcpy(reinterpret_cast<char*>(&m) + sizeof r * row, &r, sizeof r);
+}
+
+inline Rows Load(const Matrix4& m) noexcept { return Rows{{LoadRow(m, 0), LoadRow(m, 1), LoadRow(m, 2), LoadRow(m, 3)}}; }
+
+inline Matrix4 Store(const Rows& rows) noexcept {
+    Matrix4 m;
+    StoreRow(m, 0, rows.r[0]);
+    StoreRow(m, 1, rows.r[1]);
+    StoreRow(m, 2, rows.r[2]);
+    StoreRow(m, 3, rows.r[3]);
+    return m;
+}
 
 inline F4 Load(const Vector3& v) noexcept { return F4{v.x, v.y, v.z, 0.0f}; }
 inline Vector3 Store3(F4 v) noexcept { return Vector3{v[0], v[1], v[2]}; }
 
-inline bool Any(I4 mask) noexcept { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
+// All four lanes v (not 0 + v, which would turn -0 into +0).
+inline F4 Splat(float v) noexcept { return F4{v, v, v, v}; }
+
+// Lane i of v in all four lanes.
+template <int i>
+inline F4 Broadcast(F4 v) noexcept {
+#if defined(__clang__)
+    return __builtin_shufflevector(v, v, i, i, i, i);
+#else
+    return __builtin_shuffle(v, I4{i, i, i, i});
+#endif
+}
+
+// Lanes picked from a (0-3) and b (4-7).
+template <int i0, int i1, int i2, int i3>
+inline F4 Shuffle(F4 a, F4 b) noexcept {
+#if defined(__clang__)
+    return __builtin_shufflevector(a, b, i0, i1, i2, i3);
+#else
+    return __builtin_shuffle(a, b, I4{i0, i1, i2, i3});
+#endif
+}
+
+// Lanes of b where mask is set, of a elsewhere.
+inline F4 Select(I4 mask, F4 b, F4 a) noexcept { return (F4)(((I4)b & mask) | ((I4)a & ~mask)); }
+
+inline bool Any(I4 mask) noexcept {
+#if defined(__SSE__)
+    return _mm_movemask_ps((__m128)mask) != 0;
+#else
+    return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
+#endif
+}
 
 // --- products -------------------------------------------------------------------------------
 
+// Row vector a times b: a1 b1 + a2 b2 + a3 b3 + a4 b4 over the rows bk of b, added left to right.
+inline F4 RowTimes(F4 a, const Rows& b) noexcept {
+    return Broadcast<0>(a) * b.r[0] + Broadcast<1>(a) * b.r[1] + Broadcast<2>(a) * b.r[2] + Broadcast<3>(a) * b.r[3];
+}
+
 // a x b.
 inline Rows Multiply(const Rows& a, const Rows& b) noexcept {
-    Rows out;
-    for (int i = 0; i < 4; ++i)
-        out.r[i] = a.r[i][0] * b.r[0] + a.r[i][1] * b.r[1] + a.r[i][2] * b.r[2] + a.r[i][3] * b.r[3];
-    return out;
+    return Rows{{RowTimes(a.r[0], b), RowTimes(a.r[1], b), RowTimes(a.r[2], b), RowTimes(a.r[3], b)}};
 }
 
-// transpose(a) x b, without forming the transpose: row i sums a(k,i) x row k of b.
+// Row i of transpose(a) x b: column i of a times b.
+template <int i>
+inline F4 ColumnTimes(const Rows& a, const Rows& b) noexcept {
+    return Broadcast<i>(a.r[0]) * b.r[0] + Broadcast<i>(a.r[1]) * b.r[1] + Broadcast<i>(a.r[2]) * b.r[2] +
+           Broadcast<i>(a.r[3]) * b.r[3];
+}
+
+// transpose(a) x b.
 inline Rows MultiplyTransposed(const Rows& a, const Rows& b) noexcept {
-    Rows out;
-    for (int i = 0; i < 4; ++i)
-        out.r[i] = a.r[0][i] * b.r[0] + a.r[1][i] * b.r[1] + a.r[2][i] * b.r[2] + a.r[3][i] * b.r[3];
-    return out;
+    return Rows{{ColumnTimes<0>(a, b), ColumnTimes<1>(a, b), ColumnTimes<2>(a, b), ColumnTimes<3>(a, b)}};
 }
 
-// o x S, where S is the skew matrix of w (w x v = v x S for row vectors) padded with a zero
-// row and column 4.
-inline Rows MultiplySkew(const Rows& o, const Vector3& w) noexcept {
-    const Rows s{{F4{0.0f, -w.z, w.y, 0.0f}, F4{w.z, 0.0f, -w.x, 0.0f}, F4{-w.y, w.x, 0.0f, 0.0f},
-                  F4{0.0f, 0.0f, 0.0f, 0.0f}}};
+// The transpose.
+inline Rows Transpose(const Rows& m) noexcept {
+    const F4 t0 = Shuffle<0, 4, 1, 5>(m.r[0], m.r[1]), t1 = Shuffle<0, 4, 1, 5>(m.r[2], m.r[3]);
+    const F4 t2 = Shuffle<2, 6, 3, 7>(m.r[0], m.r[1]), t3 = Shuffle<2, 6, 3, 7>(m.r[2], m.r[3]);
+    return Rows{{Shuffle<0, 1, 4, 5>(t0, t1), Shuffle<2, 3, 6, 7>(t0, t1), Shuffle<0, 1, 4, 5>(t2, t3),
+                 Shuffle<2, 3, 6, 7>(t2, t3)}};
+}
+
+// o x S, where S is the skew matrix of w = (x, y, z, +0) (w x v = v x S for row vectors),
+// padded with a zero row and column 4:
+//   ( 0  -z   y  0)
+//   ( z   0  -x  0)
+//   (-y   x   0  0)
+//   ( 0   0   0  0)
+inline Rows MultiplySkew(const Rows& o, F4 w) noexcept {
+    const F4 n = -w;  // lanes 4-7 below; lane 3 of w is the +0 of the padding
+    const Rows s{{Shuffle<3, 6, 1, 3>(w, n), Shuffle<2, 3, 4, 3>(w, n), Shuffle<5, 0, 3, 3>(w, n), F4{}}};
     return Multiply(o, s);
 }
 
@@ -64,42 +137,60 @@ inline float Dot3(F4 a, F4 b) noexcept {
     return (p[0] + p[1]) + p[2];
 }
 
-// v / |v|, with |v| = sqrt(x*x + y*y + z*z); the zero vector stays zero.
-inline F4 Normalize3(F4 v) noexcept {
-    const float length = std::sqrt(Dot3(v, v));
-    if (length == 0.0f) return F4{0.0f, 0.0f, 0.0f, 0.0f};
-    return v / length;
+// Three vectors side by side: lane k holds vector k as (x[k], y[k], z[k]).
+struct Lanes {
+    F4 x, y, z;
+};
+
+inline F4 Sqrt(F4 v) noexcept {
+#if defined(__SSE__)
+    return _mm_sqrt_ps(v);
+#else
+    return F4{std::sqrt(v[0]), std::sqrt(v[1]), std::sqrt(v[2]), std::sqrt(v[3])};
+#endif
 }
 
-// VectorComponentAlong: rewrites both arguments as unit vectors.
-inline F4 ComponentAlong(F4& v1, F4& v2) noexcept {
-    v1 = Normalize3(v1);
-    v2 = Normalize3(v2);
-    return v1 * Dot3(v1, v2);
-}
-
-// VectorComponentOrthogonal: rewrites both arguments as unit vectors.
-inline F4 ComponentOrthogonal(F4& v1, F4& v2) noexcept {
-    const F4 along = ComponentAlong(v1, v2);
-    return v2 - along;
+// Normalize3 of every lane at once (one square root and three divisions for all vectors).
+inline Lanes NormalizeLanes(const Lanes& v) noexcept {
+    const F4 length = Sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    const I4 nonzero = length != 0.0f;
+    return Lanes{(F4)((I4)(v.x / length) & nonzero), (F4)((I4)(v.y / length) & nonzero),
+                 (F4)((I4)(v.z / length) & nonzero)};
 }
 
 // Gram-Schmidt on the x, y, z parts of rows 1-3; row 4 and column 4 keep their values.
+// The helper chain normalises each vector several times:
+//   a = N(r0), r1 = N(r1): b = r1 - (a.r1) a           (VectorComponentOrthogonal(a, r1))
+//   a = N(a),  r2 = N(r2): c1 = r2 - (a.r2) a          (VectorComponentOrthogonal(a, r2))
+//   b = N(b),  r2' = N(r2): c2 = (b.r2') b            (VectorComponentAlong(b, r2))
+//   c = c1 - c2; a = N(a), b = N(b), c = N(c)
+// Grouped by dependency these are three rounds of three independent normalisations, done
+// here a round at a time with the three vectors in lanes 0-2 (lane 3 holds (1, 0, 0), which
+// never divides 0 by 0).
 inline void Reorthogonalize(Rows& m) noexcept {
+    const Rows t = Transpose(Rows{{m.r[0], m.r[1], m.r[2], F4{1.0f, 0.0f, 0.0f, 0.0f}}});
+    const Lanes n1 = NormalizeLanes(Lanes{t.r[0], t.r[1], t.r[2]});  // a1, r1n, r2n
+
+    // b = r1n - (a1 . r1n) a1 into lane 1; lanes 0 and 2 carry a1 and r2n into round 2.
+    const I4 lane1 = {0, -1, 0, 0}, lane2 = {0, 0, -1, 0};
+    F4 ax = Broadcast<0>(n1.x), ay = Broadcast<0>(n1.y), az = Broadcast<0>(n1.z);
+    const F4 d1 = ax * n1.x + ay * n1.y + az * n1.z;
+    const Lanes n2 = NormalizeLanes(Lanes{Select(lane1, n1.x - ax * d1, n1.x), Select(lane1, n1.y - ay * d1, n1.y),
+                                          Select(lane1, n1.z - az * d1, n1.z)});  // a2, bN, r2nn
+
+    // c1 = r2n - (a2 . r2n) a2 and c2 = (bN . r2nn) bN, both in lane 2.
+    ax = Broadcast<0>(n2.x), ay = Broadcast<0>(n2.y), az = Broadcast<0>(n2.z);
+    const F4 d2 = ax * n1.x + ay * n1.y + az * n1.z;
+    const F4 bx = Broadcast<1>(n2.x), by = Broadcast<1>(n2.y), bz = Broadcast<1>(n2.z);
+    const F4 d3 = bx * n2.x + by * n2.y + bz * n2.z;
+    const Lanes c{(n1.x - ax * d2) - bx * d3, (n1.y - ay * d2) - by * d3, (n1.z - az * d2) - bz * d3};
+    const Lanes n3 = NormalizeLanes(Lanes{Select(lane2, c.x, n2.x), Select(lane2, c.y, n2.y), Select(lane2, c.z, n2.z)});
+
+    const Rows back = Transpose(Rows{{n3.x, n3.y, n3.z, F4{}}});
     const I4 xyz = {-1, -1, -1, 0};
-    F4 a = (F4)((I4)m.r[0] & xyz);
-    F4 r1 = (F4)((I4)m.r[1] & xyz);
-    F4 r2 = (F4)((I4)m.r[2] & xyz);
-    F4 b = ComponentOrthogonal(a, r1);        // a, r1 unit; b = r1 - (a.r1) a
-    const F4 c1 = ComponentOrthogonal(a, r2); // r2 unit; c1 = r2 - (a.r2) a
-    const F4 c2 = ComponentAlong(b, r2);      // b unit; c2 = (b.r2) b
-    F4 c = c1 - c2;
-    a = Normalize3(a);
-    b = Normalize3(b);
-    c = Normalize3(c);
-    m.r[0] = (F4)(((I4)a & xyz) | ((I4)m.r[0] & ~xyz));
-    m.r[1] = (F4)(((I4)b & xyz) | ((I4)m.r[1] & ~xyz));
-    m.r[2] = (F4)(((I4)c & xyz) | ((I4)m.r[2] & ~xyz));
+    m.r[0] = Select(xyz, back.r[0], m.r[0]);
+    m.r[1] = Select(xyz, back.r[1], m.r[1]);
+    m.r[2] = Select(xyz, back.r[2], m.r[2]);
 }
 
 // --- checked arithmetic ----------------------------------------------------------------------
@@ -173,31 +264,26 @@ inline MathError ScaleRows123(float value, Rows& m) noexcept {
 
 // MatrixSum: out = a + b. On failure out is left unchanged from the failing element on.
 inline MathError Sum(const Rows& a, const Rows& b, Rows& out) noexcept {
-    Rows s;
-    I4 bad = {0, 0, 0, 0};
-    for (int i = 0; i < 4; ++i) {
-        s.r[i] = a.r[i] + b.r[i];
-        bad |= BadSum(s.r[i]);
-    }
+    const Rows s{{a.r[0] + b.r[0], a.r[1] + b.r[1], a.r[2] + b.r[2], a.r[3] + b.r[3]}};
+    const I4 bad = BadSum(s.r[0]) | BadSum(s.r[1]) | BadSum(s.r[2]) | BadSum(s.r[3]);
     if (__builtin_expect(Any(bad), 0)) return SumStepwise(a, b, out);
     out = s;
     return MathError{};
 }
 
 // target += addend component by component (x, y, z), checked; on failure the components before
-// the faulty one are already added. Operation is the name to report.
-inline MathError AddChecked(Vector3& target, const Vector3& addend, const char* operation) noexcept {
-    const F4 sum = Load(target) + Load(addend);
+// the faulty one are already added. Lane 3 of both is the +0 padding. Operation is the name to
+// report.
+inline MathError AddChecked(F4& target, F4 addend, const char* operation) noexcept {
+    const F4 sum = target + addend;
     if (__builtin_expect(!Any(BadSum(sum)), 1)) {
-        target = Store3(sum);
+        target = sum;
         return MathError{};
     }
-    float* const t[3] = {&target.x, &target.y, &target.z};
-    const float a[3] = {addend.x, addend.y, addend.z};
     for (int i = 0; i < 3; ++i) {
-        const float s = *t[i] + a[i];
+        const float s = target[i] + addend[i];
         if (BadSum(s)) return MathError{Classify(s), i + 1, operation};
-        *t[i] = s;
+        target[i] = s;
     }
     return MathError{};
 }

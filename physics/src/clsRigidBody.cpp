@@ -16,11 +16,13 @@ namespace {
 std::string ElementName(const MathError& error) {
     if (error.Element <= 0) return {};
     if (error.Operation == nullptr || std::strncmp(error.Operation, "Matrix", 6) == 0) {
+        if (error.Element > 16) return {};
         const int i = error.Element - 1;
-        return "m" + std::to_string(i / 4 + 1) + std::to_string(i % 4 + 1);
+        const char name[] = {'m', static_cast<char>('1' + i / 4), static_cast<char>('1' + i % 4), '\0'};
+        return name;
     }
     static const char* const axes[] = {"x", "y", "z"};
-    return error.Element <= 3 ? axes[error.Element - 1] : std::to_string(error.Element);
+    return error.Element <= 3 ? axes[error.Element - 1] : std::string{};
 }
 
 // The general 4 x 4 inverse by cofactors (2 x 2 sub-determinants), in double precision and
@@ -70,6 +72,18 @@ MathError Invert(const Matrix4& m, Matrix4& inverse) {
     return MathError{};
 }
 
+using kernels::F4;
+
+// The padded vector members as lanes and back.
+F4 Lanes(const float (&v)[4]) {
+    F4 lanes;
+    std::memcpy(&lanes, v, sizeof lanes);
+    return lanes;
+}
+void Put(float (&v)[4], F4 lanes) { std::memcpy(v, &lanes, sizeof lanes); }
+Vector3 Get(const float (&v)[4]) { return Vector3{v[0], v[1], v[2]}; }
+void Put(float (&v)[4], const Vector3& value) { Put(v, kernels::Load(value)); }
+
 }  // namespace
 
 clsRigidBody::clsRigidBody() noexcept = default;
@@ -81,26 +95,26 @@ void clsRigidBody::Active(bool value) noexcept { active_ = value; }
 float clsRigidBody::Mass() const noexcept { return mass_; }
 void clsRigidBody::Mass(float value) noexcept { mass_ = value; }
 
-Vector3 clsRigidBody::Position() const noexcept { return position_; }
-void clsRigidBody::Position(const Vector3& value) noexcept { position_ = value; }
-Vector3 clsRigidBody::Velocity() const noexcept { return velocity_; }
-void clsRigidBody::Velocity(const Vector3& value) noexcept { velocity_ = value; }
+Vector3 clsRigidBody::Position() const noexcept { return Get(position_); }
+void clsRigidBody::Position(const Vector3& value) noexcept { Put(position_, value); }
+Vector3 clsRigidBody::Velocity() const noexcept { return Get(velocity_); }
+void clsRigidBody::Velocity(const Vector3& value) noexcept { Put(velocity_, value); }
 Vector3 clsRigidBody::Acceleration() const noexcept { return acceleration_; }
 void clsRigidBody::Acceleration(const Vector3& value) noexcept { acceleration_ = value; }
-Vector3 clsRigidBody::Force() const noexcept { return force_; }
-void clsRigidBody::Force(const Vector3& value) noexcept { force_ = value; }
-Vector3 clsRigidBody::ConstantForce() const noexcept { return constantForce_; }
-void clsRigidBody::ConstantForce(const Vector3& value) noexcept { constantForce_ = value; }
-Vector3 clsRigidBody::AngularVelocity() const noexcept { return angularVelocity_; }
-void clsRigidBody::AngularVelocity(const Vector3& value) noexcept { angularVelocity_ = value; }
+Vector3 clsRigidBody::Force() const noexcept { return Get(force_); }
+void clsRigidBody::Force(const Vector3& value) noexcept { Put(force_, value); }
+Vector3 clsRigidBody::ConstantForce() const noexcept { return Get(constantForce_); }
+void clsRigidBody::ConstantForce(const Vector3& value) noexcept { Put(constantForce_, value); }
+Vector3 clsRigidBody::AngularVelocity() const noexcept { return Get(angularVelocity_); }
+void clsRigidBody::AngularVelocity(const Vector3& value) noexcept { Put(angularVelocity_, value); }
 Vector3 clsRigidBody::AngularAcceleration() const noexcept { return angularAcceleration_; }
 void clsRigidBody::AngularAcceleration(const Vector3& value) noexcept { angularAcceleration_ = value; }
 Matrix4 clsRigidBody::MomentOfInertia() const noexcept { return momentOfInertia_; }
 void clsRigidBody::MomentOfInertia(const Matrix4& value) noexcept { momentOfInertia_ = value; }
-Vector3 clsRigidBody::Torque() const noexcept { return torque_; }
-void clsRigidBody::Torque(const Vector3& value) noexcept { torque_ = value; }
+Vector3 clsRigidBody::Torque() const noexcept { return Get(torque_); }
+void clsRigidBody::Torque(const Vector3& value) noexcept { Put(torque_, value); }
 
-float clsRigidBody::Speed() const noexcept { return VectorLength(velocity_); }
+float clsRigidBody::Speed() const noexcept { return VectorLength(Get(velocity_)); }
 
 void clsRigidBody::ThrustRight(float magnitude) noexcept { Thrust(GetSide(), magnitude, "ThrustRight"); }
 void clsRigidBody::ThrustLeft(float magnitude) noexcept { Thrust(GetSide(), -magnitude, "ThrustLeft"); }
@@ -114,8 +128,8 @@ void clsRigidBody::Thrust(const Vector3& axis, float magnitude, const char* oper
 }
 
 void clsRigidBody::SetForceAtPoint(Vector3& ForceVector, const Vector3& Point) noexcept {
-    const Vector3 lever = VectorSubtract(Point, position_);
-    torque_ = VectorCross(ForceVector, lever);
+    const Vector3 lever = VectorSubtract(Point, Get(position_));
+    Put(torque_, VectorCross(ForceVector, lever));
     Vector3 towardsBody = VectorScale(lever, -1.0f);
     const Vector3 linear = VectorComponentAlong(ForceVector, towardsBody);
     AddToForce(linear, "SetForceAtPoint");
@@ -126,45 +140,50 @@ void clsRigidBody::SetForceByVector(const Vector3& ForceVector) noexcept { AddTo
 void clsRigidBody::SetForce(float x, float Y, float Z) noexcept { AddToForce(Vector3{x, Y, Z}, "SetForce"); }
 
 void clsRigidBody::AddToForce(const Vector3& addend, const char* operation) noexcept {
-    const MathError error = kernels::AddChecked(force_, addend, "Force");
+    F4 force = Lanes(force_);
+    const MathError error = kernels::AddChecked(force, kernels::Load(addend), "Force");
+    Put(force_, force);  // with a failure: the components before the faulty one
     if (error)
         Fail(operation, error);
     else
         Succeeded();
 }
 
+Matrix4 clsRigidBody::Failure(const char* operation, const MathError& error) noexcept {
+    Fail(operation, error);
+    return Matrix4{};
+}
+
 Matrix4 clsRigidBody::Move(float Time) noexcept {
     Succeeded();
     if (active_) {
         const clsMathAndPhysics math;
-        MathError error = kernels::AddChecked(force_, constantForce_, "Force");  // F += constant force
-        if (error) {
-            Fail("Move", error);
-            return Matrix4{};
-        }
-        // I^-1 in world axes and w = L I^-1, from the orientation and momentum of before this step:
-        // a torque applied now turns the body from the next step on.
-        momentOfInertia_ = math.NewMomentOfInertia(orientation_, inverseInertiaTensor_);
-        angularVelocity_ = math.NewAngularVelocity(angularMomentum_, momentOfInertia_);
-        position_ = math.NewPosition(position_, velocity_, Time);  // x += v dt, with the old v
-        const Vector3 velocity = math.NewVelocity(velocity_, force_, mass_, Time, error);  // v += F dt / m
-        if (error) {
-            Fail("Move", error);
-            return Matrix4{};
-        }
-        velocity_ = velocity;
-        const Matrix4 orientation = math.NewOrientation(orientation_, angularVelocity_, Time, error);  // O += dt O S(w)
-        if (error) {
-            Fail("Move", error);
-            return Matrix4{};
-        }
-        angularMomentum_ = math.NewAngularMomentum(angularMomentum_, torque_, Time);  // L += T dt; T *= dt
-        kernels::Rows rows = kernels::Load(orientation);
-        kernels::Reorthogonalize(rows);
-        orientation_ = kernels::Store(rows);
+        F4 force = Lanes(force_);
+        MathError error = kernels::AddChecked(force, Lanes(constantForce_), "Force");  // F += constant force
+        Put(force_, force);
+        if (error) return Failure("Move", error);
+        // I^-1 in world axes and w = L I^-1, from the orientation and momentum of before this
+        // step: a torque applied now turns the body from the next step on.
+        const kernels::Rows orientation = kernels::Load(orientation_);
+        const kernels::Rows momentOfInertia = math.NewMomentOfInertia(orientation, kernels::Load(inverseInertiaTensor_));
+        momentOfInertia_ = kernels::Store(momentOfInertia);
+        const F4 angularVelocity = math.NewAngularVelocity(Lanes(angularMomentum_), momentOfInertia);
+        Put(angularVelocity_, angularVelocity);
+        const F4 velocity = Lanes(velocity_);
+        Put(position_, math.NewPosition(Lanes(position_), velocity, Time));  // x += v dt, with the old v
+        const F4 newVelocity = math.NewVelocity(velocity, force, mass_, Time, error);  // v += F dt / m
+        if (error) return Failure("Move", error);
+        Put(velocity_, newVelocity);
+        kernels::Rows newOrientation = math.NewOrientation(orientation, angularVelocity, Time, error);  // O += dt O S(w)
+        if (error) return Failure("Move", error);
+        F4 torque = Lanes(torque_);
+        Put(angularMomentum_, math.NewAngularMomentum(Lanes(angularMomentum_), torque, Time));  // L += T dt; T *= dt
+        Put(torque_, torque);
+        kernels::Reorthogonalize(newOrientation);
+        orientation_ = kernels::Store(newOrientation);
     }
     const Matrix4 result = GetMatrix();
-    force_ = Vector3{};
+    Put(force_, F4{});
     return result;
 }
 
@@ -172,21 +191,18 @@ Matrix4 clsRigidBody::MoveLinear(float Time) noexcept {
     Succeeded();
     if (active_) {
         const clsMathAndPhysics math;
-        MathError error = kernels::AddChecked(force_, constantForce_, "Force");
-        if (error) {
-            Fail("MoveLinear", error);
-            return Matrix4{};
-        }
-        position_ = math.NewPosition(position_, velocity_, Time);
-        const Vector3 velocity = math.NewVelocity(velocity_, force_, mass_, Time, error);
-        if (error) {
-            Fail("MoveLinear", error);
-            return Matrix4{};
-        }
-        velocity_ = velocity;
+        F4 force = Lanes(force_);
+        MathError error = kernels::AddChecked(force, Lanes(constantForce_), "Force");
+        Put(force_, force);
+        if (error) return Failure("MoveLinear", error);
+        const F4 velocity = Lanes(velocity_);
+        Put(position_, math.NewPosition(Lanes(position_), velocity, Time));
+        const F4 newVelocity = math.NewVelocity(velocity, force, mass_, Time, error);
+        if (error) return Failure("MoveLinear", error);
+        Put(velocity_, newVelocity);
     }
     const Matrix4 result = GetMatrix();
-    force_ = Vector3{};
+    Put(force_, F4{});
     return result;
 }
 
@@ -206,11 +222,11 @@ void clsRigidBody::Initialize(const Matrix4& InertiaTensor) noexcept {
 }
 
 Matrix4 clsRigidBody::GetMatrix() const noexcept {
-    Matrix4 m = orientation_;
-    m.m41 = position_.x;
-    m.m42 = position_.y;
-    m.m43 = position_.z;
-    return m;
+    // Row 4 is the position with the orientation's own m44.
+    kernels::Rows m = kernels::Load(orientation_);
+    const F4 position = Lanes(position_);
+    m.r[3] = kernels::Select(kernels::I4{-1, -1, -1, 0}, position, m.r[3]);
+    return kernels::Store(m);
 }
 
 bool clsRigidBody::Failed() const noexcept { return lastErrorCode_ != ErrorCode::None; }

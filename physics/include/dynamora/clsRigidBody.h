@@ -91,19 +91,21 @@ private:
     void Succeeded() noexcept;
     void Fail(const char* operation, const MathError& error) noexcept;
     void AddToForce(const Vector3& addend, const char* operation) noexcept;
+    Matrix4 Failure(const char* operation, const MathError& error) noexcept;
     void Thrust(const Vector3& axis, float magnitude, const char* operation) noexcept;
 
-    // Simulation state first: Move reads and writes these.
-    alignas(16) Matrix4 orientation_{};            // rows 1-3: side, up, forward axes
-    alignas(16) Matrix4 inverseInertiaTensor_{};   // body axes
+    // Simulation state first: Move reads and writes these. Vectors are kept as x, y, z and a
+    // fourth element that stays +0, so that the step code handles each as one 16-byte value.
+    alignas(16) Matrix4 orientation_{};           // rows 1-3: side, up, forward axes
+    alignas(16) Matrix4 inverseInertiaTensor_{};  // body axes
     alignas(16) Matrix4 momentOfInertia_{};
-    Vector3 position_{};
-    Vector3 velocity_{};
-    Vector3 force_{};
-    Vector3 constantForce_{};
-    Vector3 angularVelocity_{};
-    Vector3 angularMomentum_{};
-    Vector3 torque_{};
+    alignas(16) float position_[4] = {};
+    alignas(16) float velocity_[4] = {};
+    alignas(16) float force_[4] = {};
+    alignas(16) float constantForce_[4] = {};
+    alignas(16) float angularVelocity_[4] = {};
+    alignas(16) float angularMomentum_[4] = {};
+    alignas(16) float torque_[4] = {};
     float mass_ = 1.0f;
     bool active_ = true;
     int16_t index_ = 0;
