@@ -1,0 +1,75 @@
+// The enumerations of QXSound's public interface.
+#pragma once
+
+#include <cstdint>
+
+namespace qxsound {
+
+enum CONST_QX_SOUNDTYPE : int32_t {
+    QX_SOUNDTYPE_UNDEFINED = 0,
+    QX_SOUNDTYPE_WAVE = 1,
+    QX_SOUNDTYPE_WAVE3D = 2,
+    QX_SOUNDTYPE_MODULE = 3,
+    QX_SOUNDTYPE_DIRECTX = 4,
+    QX_SOUNDTYPE_MP3 = 5,
+    QX_SOUNDTYPE_CD = 6,
+};
+
+enum CONST_QX_PLAYSTATE : int32_t {
+    QX_PLAYSTATE_UNDEFINED = 0,
+    QX_PLAYSTATE_PLAYING = 1,
+    QX_PLAYSTATE_PAUSED = 2,
+    QX_PLAYSTATE_STOPPED = 3,
+    QX_PLAYSTATE_ENDED = 4,
+};
+
+enum CONST_QX_FOCUS : int32_t {
+    QX_FOCUS_NORMAL = 1,
+    QX_FOCUS_STICKY = 2,
+    QX_FOCUS_GLOBAL = 3,
+};
+
+enum CONST_QX_SOUNDDEVICETYPE : int32_t {
+    QX_SOUNDDEVICETYPE_PLAYBACK = 0,
+    QX_SOUNDDEVICETYPE_CAPTURE = 1,
+};
+
+enum CONST_QX_MP3BITPROPERTY : int32_t {
+    QX_MP3BITPROPERTY_UNDEFINED = 0,
+    QX_MP3BITPROPERTY_TRUE = 1,
+    QX_MP3BITPROPERTY_FALSE = 2,
+};
+
+enum CONST_QX_MP3LAYERVERSION : int32_t {
+    QX_MP3LAYERVERSION_V1_L1 = 11,
+    QX_MP3LAYERVERSION_V1_L2 = 12,
+    QX_MP3LAYERVERSION_V1_L3 = 13,
+    QX_MP3LAYERVERSION_V2_L1 = 21,
+    QX_MP3LAYERVERSION_V2_L2 = 22,
+    QX_MP3LAYERVERSION_V2_L3 = 23,
+    QX_MP3LAYERVERSION_V25_L1 = 251,
+    QX_MP3LAYERVERSION_V25_L2 = 252,
+    QX_MP3LAYERVERSION_V25_L3 = 253,
+};
+
+enum CONST_QX_MP3MODE : int32_t {
+    QX_MP3MODE_STEREO = 0,
+    QX_MP3MODE_JOINTSTEREO = 1,
+    QX_MP3MODE_DUALCHANNEL = 2,
+    QX_MP3MODE_SINGLECHANNEL = 3,
+};
+
+enum CONST_QX_MP3EMPHASIS : int32_t {
+    QX_MP3EMPHASIS_NO = 0,
+    QX_MP3EMPHASIS_5015 = 1,
+    QX_MP3EMPHASIS_RESERVED = 2,
+    QX_MP3EMPHASIS_CCITTJ17 = 3,
+};
+
+// A class without members: the enumerations above are what it stands for.
+class Enums8 {
+public:
+    Enums8() = default;
+};
+
+}  // namespace qxsound

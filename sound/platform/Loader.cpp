@@ -1,0 +1,175 @@
+#include "Loader.h"
+
+#include "MidiRenderer.h"
+
+#include <qxsound/Error.h>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace qxsound::platform {
+
+namespace {
+
+uint32_t ReadLittle(const std::vector<uint8_t>& d, std::size_t at) {
+    return d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+}
+
+void WriteLittle(std::vector<uint8_t>& d, uint32_t v) {
+    for (int i = 0; i < 4; ++i) d.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+bool HasTag(const std::vector<uint8_t>& d, std::size_t at, const char* tag) {
+    return d.size() >= at + 4 && std::memcmp(d.data() + at, tag, 4) == 0;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    std::error_code ec;
+    if (!in || !std::filesystem::is_regular_file(fileName, ec))
+        throw Error(DMUS_E_LOADER_FAILEDOPEN, "cannot open \"" + fileName + "\"");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Title(const std::string& fileName) {
+    const auto slash = fileName.find_last_of("/\\");
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+// Chunks of a RIFF form: (tag, offset of data, length), bounds-checked.
+struct Chunk {
+    std::string tag;
+    std::size_t at;
+    std::size_t length;
+};
+
+std::vector<Chunk> RiffChunks(const std::vector<uint8_t>& d, const std::string& fileName) {
+    std::vector<Chunk> chunks;
+    std::size_t at = 12;
+    const std::size_t end = std::min<std::size_t>(d.size(), 8 + static_cast<std::size_t>(ReadLittle(d, 4)));
+    while (at + 8 <= end) {
+        const std::size_t length = ReadLittle(d, at + 4);
+        if (at + 8 + length > end) {
+            throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" has a truncated chunk");
+        }
+        chunks.push_back({std::string(d.begin() + static_cast<std::ptrdiff_t>(at),
+                                      d.begin() + static_cast<std::ptrdiff_t>(at) + 4),
+                          at + 8, length});
+        at += 8 + length + (length & 1);
+    }
+    return chunks;
+}
+
+SegmentContent WaveContent(std::shared_ptr<const PcmData> pcm, const std::string& name) {
+    SegmentContent content;
+    content.pcm = std::move(pcm);
+    const int64_t ticks = static_cast<int64_t>(content.pcm->Frames()) * 2 * DMUS_PPQ / content.pcm->SampleRate();
+    content.length = static_cast<int32_t>(std::max<int64_t>(1, ticks));
+    content.name = name;
+    return content;
+}
+
+}  // namespace
+
+SegmentContent ReadSegmentFile(const std::vector<uint8_t>& d, const std::string& fileName) {
+    const auto bad = [&](const std::string& why) {
+        return Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" is not a usable segment file: " + why);
+    };
+    if (d.size() < 12 || !HasTag(d, 0, "RIFF") || !HasTag(d, 8, "DMSG")) throw bad("no RIFF DMSG header");
+    const Chunk* header = nullptr;
+    const Chunk* wave = nullptr;
+    const Chunk* midi = nullptr;
+    std::string name;
+    const auto chunks = RiffChunks(d, fileName);
+    for (const auto& c : chunks) {
+        if (c.tag == "segh") header = &c;
+        if (c.tag == "wave") wave = &c;
+        if (c.tag == "midi") midi = &c;
+        if (c.tag == "UNAM") name.assign(d.begin() + static_cast<std::ptrdiff_t>(c.at),
+                                         d.begin() + static_cast<std::ptrdiff_t>(c.at + c.length));
+    }
+    if (!header || header->length < 20) throw bad("no segment header");
+    if (!wave && !midi) throw bad("no wave or MIDI track");
+    const auto slice = [&](const Chunk& c) {
+        return std::vector<uint8_t>(d.begin() + static_cast<std::ptrdiff_t>(c.at),
+                                    d.begin() + static_cast<std::ptrdiff_t>(c.at + c.length));
+    };
+    SegmentContent content = midi ? RenderMidi(slice(*midi), fileName)
+                                  : WaveContent(PcmData::ReadMemory(slice(*wave), fileName), std::string());
+    const auto field = [&](int i) { return static_cast<int32_t>(ReadLittle(d, header->at + 4 * static_cast<std::size_t>(i))); };
+    const int32_t length = field(0);
+    const int32_t repeats = field(1);
+    const int32_t loopStart = field(2);
+    const int32_t loopEnd = field(3);
+    const int32_t playStart = field(4);
+    if (length <= 0 || repeats < -1 || loopStart < 0 || loopEnd < 0 || (loopEnd != 0 && loopEnd <= loopStart) ||
+        loopEnd > length || playStart < 0 || playStart >= length)
+        throw bad("inconsistent segment header");
+    content.length = length;
+    content.repeats = repeats;
+    content.loopStart = loopStart;
+    content.loopEnd = loopEnd;
+    content.playStart = playStart;
+    content.name = name.empty() ? Title(fileName) : name;
+    return content;
+}
+
+std::vector<uint8_t> MakeSegmentFile(int32_t length, int32_t repeats, int32_t loopStart, int32_t loopEnd,
+                                     int32_t playStart, const std::string& name, const std::string& contentTag,
+                                     const std::vector<uint8_t>& contentBytes) {
+    std::vector<uint8_t> body = {'D', 'M', 'S', 'G'};
+    const auto chunk = [&](const char* tag, const std::vector<uint8_t>& data) {
+        body.insert(body.end(), tag, tag + 4);
+        WriteLittle(body, static_cast<uint32_t>(data.size()));
+        body.insert(body.end(), data.begin(), data.end());
+        if (data.size() & 1) body.push_back(0);
+    };
+    std::vector<uint8_t> header;
+    for (int32_t v : {length, repeats, loopStart, loopEnd, playStart}) WriteLittle(header, static_cast<uint32_t>(v));
+    chunk("segh", header);
+    if (!name.empty()) chunk("UNAM", std::vector<uint8_t>(name.begin(), name.end()));
+    chunk(contentTag.c_str(), contentBytes);
+    std::vector<uint8_t> file = {'R', 'I', 'F', 'F'};
+    WriteLittle(file, static_cast<uint32_t>(body.size()));
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+std::shared_ptr<DirectMusicSegment8> OpenALLoader::LoadSegment(const std::string& fileName) {
+    std::vector<uint8_t> head(12, 0);
+    {
+        std::ifstream in(fileName, std::ios::binary);
+        std::error_code ec;
+        if (!in || !std::filesystem::is_regular_file(fileName, ec))
+            throw Error(DMUS_E_LOADER_FAILEDOPEN, "cannot open \"" + fileName + "\"");
+        in.read(reinterpret_cast<char*>(head.data()), 12);
+        head.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    SegmentContent content;
+    if (HasTag(head, 0, "MThd")) {
+        content = RenderMidi(ReadAll(fileName), fileName);
+        content.name = Title(fileName);
+    } else if (HasTag(head, 0, "RIFF") && HasTag(head, 8, "RMID")) {
+        const auto bytes = ReadAll(fileName);
+        const auto chunks = RiffChunks(bytes, fileName);
+        auto data = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.tag == "data"; });
+        if (data == chunks.end())
+            throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" has no MIDI data chunk");
+        content = RenderMidi(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(data->at),
+                                                  bytes.begin() + static_cast<std::ptrdiff_t>(data->at + data->length)),
+                             fileName);
+        content.name = Title(fileName);
+    } else if (HasTag(head, 0, "RIFF") && HasTag(head, 8, "DMSG")) {
+        content = ReadSegmentFile(ReadAll(fileName), fileName);
+    } else {
+        content = WaveContent(PcmData::ReadFile(fileName), Title(fileName));
+    }
+    return std::make_shared<OpenALSegment>(std::make_shared<const SegmentContent>(std::move(content)));
+}
+
+}  // namespace qxsound::platform

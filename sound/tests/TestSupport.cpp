@@ -1,0 +1,134 @@
+#include "TestSupport.h"
+
+#include "LibraryContext.h"
+#include "ModPlug.h"
+#include "OpenALRoot.h"
+#include "Performance.h"
+
+#include <qxsound/modGlobal.h>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <unistd.h>
+
+namespace qxtest {
+
+using namespace qxsound::platform;
+
+void SoundTest::TearDown() {
+    qxsound::EndLibraryContext();
+    SetDirectX8Factory({});
+    SetModPlayerLibrary("libopenmpt.so.0");
+    if (!dir_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+}
+
+std::shared_ptr<Recorder> SoundTest::UseRecordingPlatform() {
+    auto recorder = std::make_shared<Recorder>();
+    SetDirectX8Factory([recorder] { return MakeRecordingRoot(recorder); });
+    return recorder;
+}
+
+void SoundTest::UseLoopback(int32_t sampleRate) {
+    SetDirectX8Factory([sampleRate] { return CreateOpenALDirectX8(OpenALOptions{true, sampleRate}); });
+}
+
+std::filesystem::path SoundTest::Dir() {
+    if (dir_.empty()) {
+        static std::atomic<int> counter{0};
+        dir_ = std::filesystem::temp_directory_path() /
+               ("qxsound-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(dir_);
+    }
+    return dir_;
+}
+
+std::vector<float> Sine(double seconds, double hz, int32_t sampleRate, int32_t channels, float amplitude) {
+    const auto frames = static_cast<std::size_t>(seconds * sampleRate);
+    std::vector<float> out(frames * static_cast<std::size_t>(channels));
+    for (std::size_t f = 0; f < frames; ++f) {
+        const auto v = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(f) / sampleRate));
+        for (int32_t c = 0; c < channels; ++c) out[f * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] = v;
+    }
+    return out;
+}
+
+void WriteWav(const std::filesystem::path& path, const std::vector<float>& samples, int32_t channels,
+              int32_t sampleRate, int32_t subformat) {
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = sampleRate;
+    info.format = SF_FORMAT_WAV | subformat;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / static_cast<std::size_t>(channels)));
+    sf_close(file);
+}
+
+std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key, int32_t program) {
+    constexpr int kDivision = 96;
+    std::vector<uint8_t> track = {
+        0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,                            // tempo 500000 us: 120 bpm
+        0x00, 0xC0, static_cast<uint8_t>(program),                          // program change
+        0x00, 0x90, static_cast<uint8_t>(key), 100,                         // note on
+    };
+    // Delta time of the note's length as a variable-length number.
+    uint32_t delta = static_cast<uint32_t>(beats * kDivision);
+    std::vector<uint8_t> vlq;
+    vlq.push_back(static_cast<uint8_t>(delta & 0x7F));
+    while (delta >>= 7) vlq.insert(vlq.begin(), static_cast<uint8_t>(0x80 | (delta & 0x7F)));
+    track.insert(track.end(), vlq.begin(), vlq.end());
+    track.insert(track.end(), {0x80, static_cast<uint8_t>(key), 0x40, 0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, kDivision, 'M', 'T', 'r', 'k'};
+    const auto n = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+                             static_cast<uint8_t>(n)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::shared_ptr<OpenALDevice> OutputDevice() {
+    auto device = std::dynamic_pointer_cast<OpenALDirectSound>(qxsound::Context().outputDevice);
+    return device ? device->Device() : nullptr;
+}
+
+std::shared_ptr<OpenALDevice> PerformanceDevice() {
+    auto performance = std::dynamic_pointer_cast<OpenALPerformance>(qxsound::Context().performance);
+    return performance ? performance->Device() : nullptr;
+}
+
+std::vector<float> Render(OpenALDevice& device, double seconds) {
+    const auto frames = static_cast<int32_t>(seconds * device.SampleRate());
+    std::vector<float> out(2 * static_cast<std::size_t>(frames));
+    device.RenderLoopback(out.data(), frames);
+    return out;
+}
+
+float Rms(const std::vector<float>& s, std::size_t from, std::size_t to) {
+    to = std::min(to, s.size());
+    if (from >= to) return 0.0f;
+    double sum = 0.0;
+    for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(s[i]) * s[i];
+    return static_cast<float>(std::sqrt(sum / static_cast<double>(to - from)));
+}
+
+float Peak(const std::vector<float>& s, std::size_t from, std::size_t to) {
+    to = std::min(to, s.size());
+    float peak = 0.0f;
+    for (std::size_t i = from; i < to; ++i) peak = std::max(peak, std::fabs(s[i]));
+    return peak;
+}
+
+}  // namespace qxtest

@@ -1,0 +1,55 @@
+// Shared helpers of the QXSound tests: a fixture that leaves the library context and the platform
+// hooks as it found them, generated WAV and MIDI files, loopback rendering and signal measures.
+#pragma once
+
+#include "OpenALDevice.h"
+#include "RecordingPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qxtest {
+
+class SoundTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+
+    // Engines created from now on use a recording fake of the platform.
+    std::shared_ptr<Recorder> UseRecordingPlatform();
+    // Engines created from now on render through OpenAL Soft loopback devices (stereo float).
+    void UseLoopback(int32_t sampleRate = 44100);
+
+    // A fresh directory for the test's files, removed afterwards.
+    std::filesystem::path Dir();
+
+private:
+    std::filesystem::path dir_;
+};
+
+// Interleaved samples of a sine wave.
+std::vector<float> Sine(double seconds, double hz, int32_t sampleRate, int32_t channels, float amplitude = 0.5f);
+
+// Writes a WAV file with libsndfile; `subformat` is an SF_FORMAT_PCM_* / SF_FORMAT_FLOAT value.
+void WriteWav(const std::filesystem::path& path, const std::vector<float>& samples, int32_t channels,
+              int32_t sampleRate, int32_t subformat);
+
+// A format-0 MIDI file at 120 beats per minute: one note (key, velocity) held for `beats`.
+std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key = 60, int32_t program = 0);
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+// The OpenAL devices behind the context's output device and performance.
+std::shared_ptr<qxsound::platform::OpenALDevice> OutputDevice();
+std::shared_ptr<qxsound::platform::OpenALDevice> PerformanceDevice();
+
+// Renders `seconds` from a loopback device (stereo interleaved).
+std::vector<float> Render(qxsound::platform::OpenALDevice& device, double seconds);
+
+float Rms(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX);
+float Peak(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX);
+
+}  // namespace qxtest
