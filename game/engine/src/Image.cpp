@@ -1,0 +1,105 @@
+#include "Image.h"
+
+#include "Engine3D.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace quarvex::detail {
+
+namespace {
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+}  // namespace
+
+Image LoadImageFile(const std::string& path, const std::string& shownName) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        throw EngineError("Cannot load \"" + shownName + "\": the file " + path + " does not exist");
+    }
+    SurfacePtr loaded(IMG_Load(path.c_str()));
+    if (!loaded) {
+        throw EngineError("Cannot load \"" + shownName + "\" (" + path +
+                          "): not a readable image: " + IMG_GetError());
+    }
+    SurfacePtr rgba(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+    if (!rgba || rgba->w <= 0 || rgba->h <= 0) {
+        throw EngineError("Cannot load \"" + shownName + "\" (" + path + "): " + SDL_GetError());
+    }
+    Image image;
+    image.width = rgba->w;
+    image.height = rgba->h;
+    image.rgba.resize(static_cast<size_t>(image.width) * image.height * 4);
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(image.Pixel(0, y), static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch,
+                    static_cast<size_t>(image.width) * 4);
+    }
+    return image;
+}
+
+Image Resample(const Image& src, int width, int height) {
+    Image out;
+    out.width = width;
+    out.height = height;
+    out.rgba.resize(static_cast<size_t>(width) * height * 4);
+    const float sx = static_cast<float>(src.width) / width;
+    const float sy = static_cast<float>(src.height) / height;
+    for (int y = 0; y < height; ++y) {
+        const float fy = std::clamp((y + 0.5f) * sy - 0.5f, 0.0f, src.height - 1.0f);
+        const int y0 = static_cast<int>(fy);
+        const int y1 = std::min(y0 + 1, src.height - 1);
+        const float ty = fy - y0;
+        for (int x = 0; x < width; ++x) {
+            const float fx = std::clamp((x + 0.5f) * sx - 0.5f, 0.0f, src.width - 1.0f);
+            const int x0 = static_cast<int>(fx);
+            const int x1 = std::min(x0 + 1, src.width - 1);
+            const float tx = fx - x0;
+            uint8_t* d = out.Pixel(x, y);
+            for (int c = 0; c < 4; ++c) {
+                const float top = src.Pixel(x0, y0)[c] * (1 - tx) + src.Pixel(x1, y0)[c] * tx;
+                const float bottom = src.Pixel(x0, y1)[c] * (1 - tx) + src.Pixel(x1, y1)[c] * tx;
+                d[c] = static_cast<uint8_t>(std::lround(top * (1 - ty) + bottom * ty));
+            }
+        }
+    }
+    return out;
+}
+
+void ApplyColorKey(Image& image, uint32_t keyArgb, int tolerance) {
+    const int kr = (keyArgb >> 16) & 0xFF, kg = (keyArgb >> 8) & 0xFF, kb = keyArgb & 0xFF;
+    for (size_t i = 0; i + 3 < image.rgba.size(); i += 4) {
+        uint8_t* p = &image.rgba[i];
+        if (std::abs(p[0] - kr) <= tolerance && std::abs(p[1] - kg) <= tolerance &&
+            std::abs(p[2] - kb) <= tolerance) {
+            p[3] = 0;
+        }
+    }
+}
+
+void SaveBmp(const Image& image, const std::string& path) {
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 24,
+                                                      SDL_PIXELFORMAT_BGR24));
+    if (!surface) throw EngineError("Cannot write the screenshot " + path + ": " + SDL_GetError());
+    for (int y = 0; y < image.height; ++y) {
+        uint8_t* row = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.Pixel(x, y);
+            row[x * 3 + 0] = p[2];
+            row[x * 3 + 1] = p[1];
+            row[x * 3 + 2] = p[0];
+        }
+    }
+    if (SDL_SaveBMP(surface.get(), path.c_str()) != 0) {
+        throw EngineError("Cannot write the screenshot " + path + ": " + SDL_GetError());
+    }
+}
+
+}  // namespace quarvex::detail

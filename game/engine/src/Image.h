@@ -1,0 +1,31 @@
+// Pixels in memory: 8-bit RGBA, rows from the top. Loading and saving go through SDL2_image/SDL2,
+// which need no display.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quarvex::detail {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;  // width * height * 4
+
+    uint8_t* Pixel(int x, int y) { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+    const uint8_t* Pixel(int x, int y) const {
+        return &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    }
+};
+
+// Reads an image file; throws EngineError naming the file when it is missing or not an image.
+Image LoadImageFile(const std::string& path, const std::string& shownName);
+// Bilinear resampling to width x height.
+Image Resample(const Image& image, int width, int height);
+// Pixels whose RGB matches key's RGB (within tolerance per channel) get alpha 0.
+void ApplyColorKey(Image& image, uint32_t keyArgb, int tolerance);
+// Writes a 24-bit BMP; throws EngineError on failure.
+void SaveBmp(const Image& image, const std::string& path);
+
+}  // namespace quarvex::detail

@@ -1,0 +1,66 @@
+#include "Textures.h"
+
+#include "Paths.h"
+
+#include <atomic>
+#include <cmath>
+
+namespace quarvex::detail {
+
+uint64_t NextTextureId() {
+    static std::atomic<uint64_t> next{1};
+    return next++;
+}
+
+size_t EffectData::FrameAt(double seconds) const {
+    if (frames.empty()) return 0;
+    const double index = std::floor(std::max(0.0, seconds) * rate);
+    if (loop) return static_cast<size_t>(std::fmod(index, static_cast<double>(frames.size())));
+    return static_cast<size_t>(std::min(index, static_cast<double>(frames.size() - 1)));
+}
+
+namespace {
+bool IsJpeg(const std::string& path) {
+    const std::string lower = ToLower(path);
+    return lower.ends_with(".jpg") || lower.ends_with(".jpeg");
+}
+}  // namespace
+
+TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
+                                 std::string_view name, int width, int height, Color colorKey) {
+    Image image = LoadImageFile(path, std::string(shownName));
+    const int w = width > 0 ? width : image.width;
+    const int h = height > 0 ? height : image.height;
+    if (w != image.width || h != image.height) image = Resample(image, w, h);
+    // A key of 0 means none. JPEG blurs the key colour, so it matches within a tolerance there.
+    if (colorKey != 0) ApplyColorKey(image, colorKey, IsJpeg(path) ? 40 : 0);
+    return Add(name, path, std::move(image));
+}
+
+TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, Image image) {
+    auto data = std::make_shared<TextureData>();
+    data->name = std::string(name);
+    data->file = file;
+    data->image = std::move(image);
+    data->id = NextTextureId();
+    auto texture = std::make_shared<Texture3D>(data);
+    if (!name.empty()) byName_[ToLower(name)] = texture;
+    return texture;
+}
+
+TexturePtr TextureRegistry::Find(std::string_view name) const {
+    auto it = byName_.find(ToLower(name));
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+void TextureRegistry::AddEffect(std::shared_ptr<EffectData> effect) {
+    const std::string key = ToLower(effect->name);
+    effects_[key] = std::make_shared<EffectTexture3D>(std::move(effect));
+}
+
+EffectTexturePtr TextureRegistry::FindEffect(std::string_view name) const {
+    auto it = effects_.find(ToLower(name));
+    return it == effects_.end() ? nullptr : it->second;
+}
+
+}  // namespace quarvex::detail

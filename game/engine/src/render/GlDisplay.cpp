@@ -1,0 +1,198 @@
+// The display: an SDL2 desktop full-screen window with an OpenGL 3.3 core context, its events,
+// the letter-boxed mapping of the 800 x 600 picture, and frame pacing.
+#include "../EngineState.h"
+#include "Renderer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quarvex::detail {
+
+namespace {
+
+class GlDisplay final : public Display {
+public:
+    GlDisplay(const std::string& title, int width, int height);
+    ~GlDisplay() override;
+
+    void Present(EngineState& state) override;
+    Image ReadPicture() override { return renderer_->ReadPicture(); }
+    void PumpEvents(InputState& input) override;
+    void SetTitle(const std::string& title) override { SDL_SetWindowTitle(window_, title.c_str()); }
+    void WarpMouse(float x, float y) override;
+    void SetPointerCaptured(bool captured) override;
+    void SetFramePacing(bool on) override;
+
+private:
+    // Letter box of the picture in window coordinates.
+    void Box(float& x, float& y, float& scale) const;
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    std::unique_ptr<Renderer> renderer_;
+    int width_, height_;
+    bool captured_ = false;
+    bool pacing_ = true;
+    double refreshPeriod_ = 1.0 / 60.0;
+    uint64_t lastPresent_ = 0;
+};
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw EngineError("Cannot open the game window: " + what + ": " + SDL_GetError());
+}
+
+GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(width), height_(height) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) Fail("no video driver");
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, flags);
+    if (!window_) {
+        // Some drivers have no full screen; a window of the picture's size does as well.
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width, height, SDL_WINDOW_OPENGL);
+    }
+    if (!window_) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        Fail("no window");
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    if (!context_) {
+        SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        Fail("no OpenGL 3.3 core context");
+    }
+    SDL_GL_MakeCurrent(window_, context_);
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0 &&
+        mode.refresh_rate > 0) {
+        refreshPeriod_ = 1.0 / mode.refresh_rate;
+    }
+    SDL_ShowCursor(SDL_DISABLE);  // the game draws its own pointer
+    try {
+        renderer_ = std::make_unique<Renderer>(width, height);
+    } catch (...) {
+        SDL_GL_DeleteContext(context_);
+        SDL_DestroyWindow(window_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        throw;
+    }
+    SetFramePacing(true);
+}
+
+GlDisplay::~GlDisplay() {
+    renderer_.reset();
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    SDL_GL_DeleteContext(context_);
+    SDL_DestroyWindow(window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+void GlDisplay::SetFramePacing(bool on) {
+    pacing_ = on;
+    SDL_GL_SetSwapInterval(on ? 1 : 0);
+}
+
+void GlDisplay::Box(float& x, float& y, float& scale) const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    scale = std::min(static_cast<float>(w) / width_, static_cast<float>(h) / height_);
+    if (!(scale > 0.0f)) scale = 1.0f;
+    x = (w - width_ * scale) * 0.5f;
+    y = (h - height_ * scale) * 0.5f;
+}
+
+void GlDisplay::Present(EngineState& state) {
+    renderer_->DrawFrame(state);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    renderer_->Blit(w, h);
+    SDL_GL_SwapWindow(window_);
+    if (pacing_) {
+        // Where vsync does not block (Xvfb, offscreen), hold frames to the display's refresh.
+        const uint64_t frequency = SDL_GetPerformanceFrequency();
+        const uint64_t period = static_cast<uint64_t>(refreshPeriod_ * frequency);
+        uint64_t now = SDL_GetPerformanceCounter();
+        if (lastPresent_ != 0 && now - lastPresent_ < period) {
+            const uint64_t wait = period - (now - lastPresent_);
+            const uint32_t ms = static_cast<uint32_t>(wait * 1000 / frequency);
+            if (ms > 1) SDL_Delay(ms - 1);
+            while (SDL_GetPerformanceCounter() - lastPresent_ < period) {
+            }
+            now = SDL_GetPerformanceCounter();
+        }
+        lastPresent_ = now;
+    }
+}
+
+void GlDisplay::PumpEvents(InputState& input) {
+    float boxX = 0, boxY = 0, scale = 1;
+    Box(boxX, boxY, scale);
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_QUIT:
+            input.quitRequested = true;
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const int code = DirectInputFromSdl(e.key.keysym.scancode);
+            if (code > 0) input.keys[code] = e.type == SDL_KEYDOWN;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            if (captured_) {
+                input.AddMotion(e.motion.xrel, e.motion.yrel, true);
+            } else {
+                input.AddMotion(e.motion.xrel, e.motion.yrel, false);
+                input.mouseX = std::clamp((e.motion.x - boxX) / scale, 0.0f, width_ - 1.0f);
+                input.mouseY = std::clamp((e.motion.y - boxY) / scale, 0.0f, height_ - 1.0f);
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            if (e.button.button == SDL_BUTTON_LEFT) input.buttons[0] = down;
+            if (e.button.button == SDL_BUTTON_RIGHT) input.buttons[1] = down;
+            if (e.button.button == SDL_BUTTON_MIDDLE) input.buttons[2] = down;
+            break;
+        }
+        case SDL_MOUSEWHEEL:
+            input.wheel += e.wheel.y;
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input.ReleaseAll();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void GlDisplay::WarpMouse(float x, float y) {
+    if (captured_) return;  // the pointer is virtual while captured
+    float boxX = 0, boxY = 0, scale = 1;
+    Box(boxX, boxY, scale);
+    SDL_WarpMouseInWindow(window_, static_cast<int>(std::lround(boxX + x * scale)),
+                          static_cast<int>(std::lround(boxY + y * scale)));
+}
+
+void GlDisplay::SetPointerCaptured(bool captured) {
+    if (captured == captured_) return;
+    captured_ = captured;
+    SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+}  // namespace
+
+std::unique_ptr<Display> CreateGlDisplay(const std::string& title, int width, int height) {
+    return std::make_unique<GlDisplay>(title, width, height);
+}
+
+}  // namespace quarvex::detail

@@ -1,0 +1,177 @@
+#include "GlResources.h"
+
+#include "Engine3D.h"
+
+#include <cmath>
+
+namespace quarvex::detail {
+
+namespace {
+GLuint Compile(GLenum type, const char* source, const char* name) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        glDeleteShader(shader);
+        throw EngineError(std::string("The renderer's ") + name + " shader does not compile: " + log);
+    }
+    return shader;
+}
+}  // namespace
+
+Program::Program(const char* vertexSource, const char* fragmentSource, const char* name) {
+    const GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource, name);
+    const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource, name);
+    id_ = glCreateProgram();
+    glAttachShader(id_, vs);
+    glAttachShader(id_, fs);
+    glBindAttribLocation(id_, 0, "inPosition");
+    glBindAttribLocation(id_, 1, "inNormal");
+    glBindAttribLocation(id_, 2, "inUv");
+    glBindAttribLocation(id_, 3, "inColor");
+    glLinkProgram(id_);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(id_, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetProgramInfoLog(id_, sizeof log, nullptr, log);
+        glDeleteProgram(id_);
+        throw EngineError(std::string("The renderer's ") + name + " shader does not link: " + log);
+    }
+}
+
+Program::~Program() { glDeleteProgram(id_); }
+
+TextureCache::~TextureCache() {
+    for (auto& [key, entry] : entries_) glDeleteTextures(1, &entry.id);
+    if (white_) glDeleteTextures(1, &white_);
+    if (spot_) glDeleteTextures(1, &spot_);
+}
+
+GLuint TextureCache::Upload(const Image& image, bool mipmaps, bool repeat) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.rgba.data());
+    const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (mipmaps) {
+        glGenerateMipmap(GL_TEXTURE_2D);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+    return id;
+}
+
+GLuint TextureCache::Get(const TexturePtr& texture) {
+    return texture ? Get(texture->Data()) : White();
+}
+
+GLuint TextureCache::Get(const std::shared_ptr<TextureData>& data) {
+    if (!data || data->image.width <= 0) return White();
+    auto it = entries_.find(data->id);
+    if (it != entries_.end()) return it->second.id;
+    const GLuint id = Upload(data->image, true, true);
+    entries_[data->id] = {data, id};
+    return id;
+}
+
+GLuint TextureCache::White() {
+    if (!white_) {
+        Image image;
+        image.width = image.height = 1;
+        image.rgba = {255, 255, 255, 255};
+        white_ = Upload(image, false, true);
+    }
+    return white_;
+}
+
+GLuint TextureCache::SoftSpot() {
+    if (!spot_) {
+        Image image;
+        image.width = image.height = 64;
+        image.rgba.resize(64 * 64 * 4);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                const float dx = (x + 0.5f) / 32.0f - 1.0f, dy = (y + 0.5f) / 32.0f - 1.0f;
+                const float r = std::sqrt(dx * dx + dy * dy);
+                const float a = r >= 1.0f ? 0.0f : std::pow(1.0f - r, 1.6f);
+                uint8_t* p = image.Pixel(x, y);
+                p[0] = p[1] = p[2] = 255;
+                p[3] = static_cast<uint8_t>(a * 255.0f);
+            }
+        }
+        spot_ = Upload(image, true, false);
+    }
+    return spot_;
+}
+
+void TextureCache::Sweep() {
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (it->second.data.expired()) {
+            glDeleteTextures(1, &it->second.id);
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+QuadStream::QuadStream() {
+    glGenVertexArrays(1, &vao_);
+    glGenBuffers(1, &vbo_);
+    glBindVertexArray(vao_);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
+                          reinterpret_cast<void*>(offsetof(QuadVertex, position)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
+                          reinterpret_cast<void*>(offsetof(QuadVertex, uv)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
+                          reinterpret_cast<void*>(offsetof(QuadVertex, color)));
+    glBindVertexArray(0);
+}
+
+QuadStream::~QuadStream() {
+    glDeleteBuffers(1, &vbo_);
+    glDeleteVertexArrays(1, &vao_);
+}
+
+void QuadStream::Draw(const std::vector<QuadVertex>& vertices) {
+    if (vertices.empty()) return;
+    glBindVertexArray(vao_);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+    const size_t bytes = vertices.size() * sizeof(QuadVertex);
+    if (bytes > capacity_) {
+        capacity_ = std::max(bytes, capacity_ * 2);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(capacity_), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
+}
+
+void QuadStream::AddQuad(std::vector<QuadVertex>& out, const glm::vec3& a, const glm::vec3& b,
+                         const glm::vec3& c, const glm::vec3& d, const glm::vec4& colorTop,
+                         const glm::vec4& colorBottom, glm::vec2 uvMin, glm::vec2 uvMax) {
+    // a top-left, b top-right, c bottom-right, d bottom-left.
+    const QuadVertex va{a, {uvMin.x, uvMin.y}, colorTop};
+    const QuadVertex vb{b, {uvMax.x, uvMin.y}, colorTop};
+    const QuadVertex vc{c, {uvMax.x, uvMax.y}, colorBottom};
+    const QuadVertex vd{d, {uvMin.x, uvMax.y}, colorBottom};
+    out.insert(out.end(), {va, vb, vc, va, vc, vd});
+}
+
+}  // namespace quarvex::detail

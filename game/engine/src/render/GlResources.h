@@ -1,0 +1,77 @@
+// GPU-side resources: shader programs, textures keyed on the scene's texture data, and a dynamic
+// vertex stream for quads.
+#pragma once
+
+#include "../Textures.h"
+#include "Gl.h"
+
+#include <glm/glm.hpp>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quarvex::detail {
+
+class Program {
+public:
+    Program(const char* vertexSource, const char* fragmentSource, const char* name);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    void Use() const { glUseProgram(id_); }
+    GLint Uniform(const char* name) const { return glGetUniformLocation(id_, name); }
+
+private:
+    GLuint id_ = 0;
+};
+
+// GL textures made on first use from the scene's texture data; dropped when the data is gone.
+class TextureCache {
+public:
+    ~TextureCache();
+    GLuint Get(const TexturePtr& texture);
+    GLuint Get(const std::shared_ptr<TextureData>& data);
+    GLuint White();       // 1 x 1 white, for untextured drawing
+    GLuint SoftSpot();    // a soft round spot, for particles without a texture
+    void Sweep();         // frees textures whose data no longer exists
+    static GLuint Upload(const Image& image, bool mipmaps, bool repeat);
+
+private:
+    struct Entry {
+        std::weak_ptr<TextureData> data;
+        GLuint id = 0;
+    };
+    std::unordered_map<uint64_t, Entry> entries_;
+    GLuint white_ = 0;
+    GLuint spot_ = 0;
+};
+
+// Vertex for quads and sprites: position, texture coordinate, colour.
+struct QuadVertex {
+    glm::vec3 position;
+    glm::vec2 uv;
+    glm::vec4 color;
+};
+
+// A streamed vertex buffer for quads drawn as triangles.
+class QuadStream {
+public:
+    QuadStream();
+    ~QuadStream();
+    QuadStream(const QuadStream&) = delete;
+    QuadStream& operator=(const QuadStream&) = delete;
+    // Draws the vertices (a multiple of 6: two triangles per quad).
+    void Draw(const std::vector<QuadVertex>& vertices);
+    static void AddQuad(std::vector<QuadVertex>& out, const glm::vec3& a, const glm::vec3& b,
+                        const glm::vec3& c, const glm::vec3& d, const glm::vec4& colorTop,
+                        const glm::vec4& colorBottom, glm::vec2 uvMin = {0, 0},
+                        glm::vec2 uvMax = {1, 1});
+
+private:
+    GLuint vao_ = 0, vbo_ = 0;
+    size_t capacity_ = 0;
+};
+
+}  // namespace quarvex::detail

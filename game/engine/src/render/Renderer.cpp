@@ -1,0 +1,464 @@
+#include "Renderer.h"
+
+#include "Shaders.h"
+#include "TerrainRenderer.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quarvex::detail {
+
+namespace {
+
+struct MeshVertex {
+    glm::vec3 position;
+    glm::vec3 normal;
+    glm::vec2 uv;
+};
+
+struct SkyVertex {
+    glm::vec3 direction;
+    glm::vec2 uv;
+};
+
+// Faces in SetSkyBox order: front +z, back -z, left -x, right +x, top +y, down -y. Corners
+// top-left, top-right, bottom-right, bottom-left as seen from inside.
+constexpr float kSkyCorners[6][4][3] = {
+    {{-1, 1, 1}, {1, 1, 1}, {1, -1, 1}, {-1, -1, 1}},
+    {{1, 1, -1}, {-1, 1, -1}, {-1, -1, -1}, {1, -1, -1}},
+    {{-1, 1, -1}, {-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}},
+    {{1, 1, 1}, {1, 1, -1}, {1, -1, -1}, {1, -1, 1}},
+    {{-1, 1, 1}, {1, 1, 1}, {1, 1, -1}, {-1, 1, -1}},
+    {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
+};
+
+}  // namespace
+
+Renderer::Renderer(int width, int height) : width_(width), height_(height) {
+    glGenFramebuffers(1, &framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glGenRenderbuffers(1, &colorBuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
+    glGenRenderbuffers(1, &depthBuffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        throw EngineError("The renderer cannot create its " + std::to_string(width) + " x " +
+                          std::to_string(height) + " picture buffer");
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    meshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, shaders::kMeshFragment, "mesh");
+    skyProgram_ = std::make_unique<Program>(shaders::kSkyVertex, shaders::kSkyFragment, "sky");
+    spriteProgram_ = std::make_unique<Program>(shaders::kSpriteVertex, shaders::kSpriteFragment, "sprite");
+    terrain_ = std::make_unique<TerrainRenderer>();
+
+    std::vector<SkyVertex> sky;
+    const glm::vec2 uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& face : kSkyCorners) {
+        for (int k : {0, 1, 2, 0, 2, 3}) {
+            sky.push_back({glm::vec3(face[k][0], face[k][1], face[k][2]) * 10.0f, uv[k]});
+        }
+    }
+    glGenVertexArrays(1, &skyVao_);
+    glGenBuffers(1, &skyVbo_);
+    glBindVertexArray(skyVao_);
+    glBindBuffer(GL_ARRAY_BUFFER, skyVbo_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sky.size() * sizeof(SkyVertex)),
+                 sky.data(), GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SkyVertex), nullptr);
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(SkyVertex),
+                          reinterpret_cast<void*>(offsetof(SkyVertex, uv)));
+    glBindVertexArray(0);
+    glGenSamplers(1, &clampSampler_);
+    glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(clampSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glSamplerParameteri(clampSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+Renderer::~Renderer() {
+    for (auto& [mesh, gpu] : meshes_) {
+        glDeleteBuffers(1, &gpu.vbo);
+        glDeleteVertexArrays(1, &gpu.vao);
+    }
+    glDeleteSamplers(1, &clampSampler_);
+    glDeleteBuffers(1, &skyVbo_);
+    glDeleteVertexArrays(1, &skyVao_);
+    glDeleteRenderbuffers(1, &depthBuffer_);
+    glDeleteRenderbuffers(1, &colorBuffer_);
+    glDeleteFramebuffers(1, &framebuffer_);
+}
+
+Renderer::FrameView Renderer::MakeView(const EngineState& state) const {
+    FrameView v;
+    v.view = state.camera.View();
+    v.projection = state.camera.Projection();
+    v.viewProjection = v.projection * v.view;
+    const glm::mat4& m = v.viewProjection;
+    auto row = [&](int i) { return glm::vec4(m[0][i], m[1][i], m[2][i], m[3][i]); };
+    v.planes = {row(3) + row(0), row(3) - row(0), row(3) + row(1),
+                row(3) - row(1), row(3) + row(2), row(3) - row(2)};
+    for (auto& p : v.planes) {
+        const float len = glm::length(glm::vec3(p));
+        if (len > 0.0f) p /= len;
+    }
+    v.eye = state.camera.eye;
+    v.fogColor = state.background;
+    v.fog = {state.FogStart(), state.camera.farPlane * 0.98f};
+    v.light = state.LightDirection();
+    return v;
+}
+
+bool Renderer::SphereVisible(const FrameView& v, const glm::vec3& centre, float radius) const {
+    for (const auto& p : v.planes) {
+        if (glm::dot(glm::vec3(p), centre) + p.w < -radius) return false;
+    }
+    return true;
+}
+
+void Renderer::DrawFrame(EngineState& state) {
+    ++frames_;
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, width_, height_);
+    glDisable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glClearColor(state.background.r, state.background.g, state.background.b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const FrameView v = MakeView(state);
+
+    glDisable(GL_BLEND);
+    if (state.frame.sky) DrawSky(state, v);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    if (state.frame.terrain) {
+        terrain_->Draw(state.terrain, {v.viewProjection, &v.planes, v.eye, v.light, v.fogColor, v.fog},
+                       textures_);
+    }
+    if (state.frame.scene) {
+        DrawMeshes(state, v);
+        glEnable(GL_BLEND);
+        glDepthMask(GL_FALSE);
+        DrawBillboards(state, v);
+        DrawParticles(state, v);
+        glDepthMask(GL_TRUE);
+    }
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    DrawOverlay(state, v);
+    glDisable(GL_BLEND);
+
+    if (frames_ % 300 == 0) textures_.Sweep();
+    if (frames_ % 60 == 0) text_.Sweep(frames_);
+}
+
+void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    skyProgram_->Use();
+    const glm::mat4 rotationOnly = v.projection * glm::mat4(glm::mat3(v.view));
+    glUniformMatrix4fv(skyProgram_->Uniform("uViewProj"), 1, GL_FALSE, &rotationOnly[0][0]);
+    glUniform3fv(skyProgram_->Uniform("uFogColor"), 1, &v.fogColor[0]);
+    glUniform1i(skyProgram_->Uniform("uTexture"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindSampler(0, clampSampler_);
+    glBindVertexArray(skyVao_);
+    for (int face = 0; face < 6; ++face) {
+        glBindTexture(GL_TEXTURE_2D, textures_.Get(state.sky[face]));
+        glDrawArrays(GL_TRIANGLES, face * 6, 6);
+    }
+    glBindVertexArray(0);
+    glBindSampler(0, 0);
+    glDepthMask(GL_TRUE);
+}
+
+Renderer::GpuMesh& Renderer::MeshFor(const MeshData& mesh) {
+    GpuMesh& gpu = meshes_[&mesh];
+    if (gpu.vao && gpu.version == mesh.geometryVersion) return gpu;
+    if (!gpu.vao) {
+        glGenVertexArrays(1, &gpu.vao);
+        glGenBuffers(1, &gpu.vbo);
+        glBindVertexArray(gpu.vao);
+        glBindBuffer(GL_ARRAY_BUFFER, gpu.vbo);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                              reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                              reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+    }
+    // Vertices grouped by texture group, one draw per group.
+    std::vector<const Triangle*> sorted;
+    sorted.reserve(mesh.triangles.size());
+    for (const auto& t : mesh.triangles) sorted.push_back(&t);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Triangle* a, const Triangle* b) { return a->group < b->group; });
+    std::vector<MeshVertex> vertices;
+    vertices.reserve(sorted.size() * 3);
+    gpu.groups.clear();
+    glm::vec3 lo(INFINITY), hi(-INFINITY);
+    for (const Triangle* t : sorted) {
+        if (gpu.groups.empty() || gpu.groups.back().first != t->group) {
+            gpu.groups.push_back({t->group, {static_cast<GLint>(vertices.size()), 0}});
+        }
+        for (int k = 0; k < 3; ++k) {
+            vertices.push_back({t->p[k], t->n[k], t->uv[k]});
+            lo = glm::min(lo, t->p[k]);
+            hi = glm::max(hi, t->p[k]);
+        }
+        gpu.groups.back().second.second += 3;
+    }
+    gpu.centre = vertices.empty() ? glm::vec3(0.0f) : (lo + hi) * 0.5f;
+    gpu.radius = vertices.empty() ? 0.0f : glm::length(hi - lo) * 0.5f;
+    glBindVertexArray(gpu.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertex)),
+                 vertices.data(), GL_STATIC_DRAW);
+    glBindVertexArray(0);
+    gpu.version = mesh.geometryVersion;
+    return gpu;
+}
+
+void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
+    meshProgram_->Use();
+    glUniformMatrix4fv(meshProgram_->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
+    glUniform3fv(meshProgram_->Uniform("uEye"), 1, &v.eye[0]);
+    glUniform3fv(meshProgram_->Uniform("uLight"), 1, &v.light[0]);
+    glUniform3fv(meshProgram_->Uniform("uFogColor"), 1, &v.fogColor[0]);
+    glUniform2fv(meshProgram_->Uniform("uFog"), 1, &v.fog[0]);
+    glUniform1i(meshProgram_->Uniform("uTexture"), 0);
+    const GLint model = meshProgram_->Uniform("uModel");
+    glActiveTexture(GL_TEXTURE0);
+    for (const auto& mesh : state.meshes) {
+        if (!mesh->shown || mesh->billboard || mesh->drawnVersion == 0 || mesh->triangles.empty()) {
+            continue;
+        }
+        GpuMesh& gpu = MeshFor(*mesh);
+        const float scale = std::max({std::fabs(mesh->scale.x) * glm::length(mesh->side),
+                                      std::fabs(mesh->scale.y) * glm::length(mesh->up),
+                                      std::fabs(mesh->scale.z) * glm::length(mesh->forward)});
+        if (!SphereVisible(v, mesh->ToWorld(gpu.centre), gpu.radius * scale + 1.0f)) continue;
+        const glm::mat4 world = mesh->WorldMatrix();
+        glUniformMatrix4fv(model, 1, GL_FALSE, &world[0][0]);
+        glBindVertexArray(gpu.vao);
+        for (const auto& [group, range] : gpu.groups) {
+            const TexturePtr texture =
+                group < static_cast<int>(mesh->groupTextures.size()) ? mesh->groupTextures[group] : nullptr;
+            glBindTexture(GL_TEXTURE_2D, textures_.Get(texture));
+            glDrawArrays(GL_TRIANGLES, range.first, range.second);
+        }
+    }
+    glBindVertexArray(0);
+}
+
+void Renderer::UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
+                         bool additive, float alphaTest) {
+    spriteProgram_->Use();
+    glUniformMatrix4fv(spriteProgram_->Uniform("uMatrix"), 1, GL_FALSE, &matrix[0][0]);
+    glUniform1i(spriteProgram_->Uniform("uTexture"), 0);
+    glUniform1i(spriteProgram_->Uniform("uFogOn"), fog ? 1 : 0);
+    glUniform1i(spriteProgram_->Uniform("uAdditive"), additive ? 1 : 0);
+    glUniform1f(spriteProgram_->Uniform("uAlphaTest"), alphaTest);
+    if (v) {
+        glUniform3fv(spriteProgram_->Uniform("uEye"), 1, &v->eye[0]);
+        glUniform3fv(spriteProgram_->Uniform("uFogColor"), 1, &v->fogColor[0]);
+        glUniform2fv(spriteProgram_->Uniform("uFog"), 1, &v->fog[0]);
+    }
+    if (additive) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    else glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void Renderer::DrawBillboards(EngineState& state, const FrameView& v) {
+    struct Item {
+        const MeshData* mesh;
+        float distance;
+    };
+    std::vector<Item> items;
+    for (const auto& mesh : state.meshes) {
+        if (!mesh->billboard || !mesh->shown) continue;
+        if (!mesh->effect && (mesh->groupTextures.empty() || !mesh->groupTextures[0])) continue;
+        const float radius = 0.5f * std::max(mesh->billboardWidth, mesh->billboardHeight);
+        if (!SphereVisible(v, mesh->position, radius)) continue;
+        items.push_back({mesh.get(), glm::length(mesh->position - v.eye)});
+    }
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.distance > b.distance; });
+    const double now = state.Now();
+    for (const Item& item : items) {
+        const MeshData& mesh = *item.mesh;
+        TexturePtr texture;
+        bool additive = false;
+        if (mesh.effect) {
+            const auto& effect = *mesh.effect->Data();
+            if (effect.frames.empty()) continue;
+            texture = effect.frames[effect.FrameAt(now - mesh.effectStart)];
+            additive = effect.additive;
+        } else {
+            texture = mesh.groupTextures[0];
+        }
+        const auto tris = mesh.BillboardTriangles(v.eye);
+        // Corners: bl = tris[0][0], br = tris[0][1], tr = tris[0][2], tl = tris[1][2].
+        scratch_.clear();
+        QuadStream::AddQuad(scratch_, tris[1][2], tris[0][2], tris[0][1], tris[0][0],
+                            glm::vec4(1.0f), glm::vec4(1.0f));
+        UseSprite(v.viewProjection, textures_.Get(texture), true, &v, additive, 0.01f);
+        quads_.Draw(scratch_);
+    }
+}
+
+void Renderer::DrawParticles(const EngineState& state, const FrameView& v) {
+    const glm::vec3 right(v.view[0][0], v.view[1][0], v.view[2][0]);
+    const glm::vec3 up(v.view[0][1], v.view[1][1], v.view[2][1]);
+    for (const auto& weak : state.emitters) {
+        const auto emitter = weak.lock();
+        if (!emitter || emitter->drawFrame != state.frameNumber || emitter->particles.empty()) continue;
+        scratch_.clear();
+        for (const Particle& p : emitter->particles) {
+            const float half = emitter->SizeOf(p) * 0.5f;
+            const glm::vec3 r = right * half, u = up * half;
+            const glm::vec4 color = emitter->ColorOf(p);
+            QuadStream::AddQuad(scratch_, p.position - r + u, p.position + r + u, p.position + r - u,
+                                p.position - r - u, color, color);
+        }
+        const GLuint texture = emitter->texture ? textures_.Get(emitter->texture) : textures_.SoftSpot();
+        UseSprite(v.viewProjection, texture, true, &v, true, 0.0f);
+        quads_.Draw(scratch_);
+    }
+}
+
+void Renderer::DrawSunAndFlares(const EngineState& state, const FrameView& v, const Draw2D& item,
+                                std::vector<QuadVertex>& out) {
+    const TerrainData& terrain = state.terrain;
+    const glm::vec3 direction = terrain.SunDirection();
+    float sx = 0, sy = 0;
+    if (glm::dot(direction, glm::normalize(state.camera.target - state.camera.eye)) <= 0.0f) return;
+    if (!state.camera.Project(v.eye + direction * 1000.0f, sx, sy)) return;
+    // The sun fades out towards the screen edges and behind hills.
+    const float edge = std::max(std::fabs(sx - 400.0f) / 400.0f, std::fabs(sy - 300.0f) / 300.0f);
+    float visible = 1.0f - std::clamp((edge - 0.75f) / 0.5f, 0.0f, 1.0f);
+    for (int k = 1; k <= 48 && visible > 0.0f; ++k) {
+        const glm::vec3 p = v.eye + direction * (k * 40.0f);
+        if (p.x < 0 || p.z < 0 || p.x > terrain.Width() || p.z > terrain.Depth()) break;
+        if (p.y < terrain.GetHeight(p.x, p.z)) visible = 0.0f;
+    }
+    if (visible <= 0.0f) return;
+    if (item.kind == Draw2D::Kind::Sun) {
+        const float half = 32.0f * terrain.sunSize;
+        const glm::vec4 white(1.0f, 1.0f, 1.0f, visible);
+        QuadStream::AddQuad(out, {sx - half, sy - half, 0}, {sx + half, sy - half, 0},
+                            {sx + half, sy + half, 0}, {sx - half, sy + half, 0}, white, white);
+        return;
+    }
+    // The n-th lens flare item after the sun belongs to the n-th flare that has a size.
+    const LensFlare* flare = nullptr;
+    int index = flareCounter_++;
+    for (const auto& f : terrain.flares) {
+        if (f.size <= 0.0f) continue;
+        if (index-- == 0) {
+            flare = &f;
+            break;
+        }
+    }
+    if (!flare) return;
+    const float t = flare->distance / 40.0f;
+    const glm::vec2 centre(400.0f, 300.0f), sun(sx, sy);
+    const glm::vec2 at = sun + (centre - sun) * t;
+    const float half = 8.0f * flare->size;
+    glm::vec4 color = glm::mix(UnpackColor(flare->color1), UnpackColor(flare->color2),
+                               std::clamp(t, 0.0f, 1.0f));
+    color.a *= visible;
+    QuadStream::AddQuad(out, {at.x - half, at.y - half, 0}, {at.x + half, at.y - half, 0},
+                        {at.x + half, at.y + half, 0}, {at.x - half, at.y + half, 0}, color, color);
+}
+
+void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
+    const glm::mat4 ortho = glm::ortho(0.0f, 800.0f, 600.0f, 0.0f, -1.0f, 1.0f);
+    flareCounter_ = 0;
+    for (const Draw2D& item : state.queue) {
+        scratch_.clear();
+        switch (item.kind) {
+        case Draw2D::Kind::Texture: {
+            QuadStream::AddQuad(scratch_, {item.x1, item.y1, 0}, {item.x2, item.y1, 0},
+                                {item.x2, item.y2, 0}, {item.x1, item.y2, 0},
+                                UnpackColor(item.color), UnpackColor(item.color2));
+            UseSprite(ortho, textures_.Get(item.texture), false, nullptr, false, 0.0f);
+            break;
+        }
+        case Draw2D::Kind::Text: {
+            const TextImage text = text_.Get(state, item.font, item.text, frames_);
+            if (!text.texture) continue;
+            const float x = std::round(item.x1), y = std::round(item.y1);
+            const glm::vec4 color = UnpackColor(item.color);
+            QuadStream::AddQuad(scratch_, {x, y, 0}, {x + text.width, y, 0},
+                                {x + text.width, y + text.height, 0}, {x, y + text.height, 0},
+                                color, color);
+            UseSprite(ortho, text.texture, false, nullptr, false, 0.0f);
+            break;
+        }
+        case Draw2D::Kind::Sun:
+            flareCounter_ = 0;
+            [[fallthrough]];
+        case Draw2D::Kind::LensFlare:
+            DrawSunAndFlares(state, v, item, scratch_);
+            UseSprite(ortho, item.texture ? textures_.Get(item.texture) : textures_.SoftSpot(), false,
+                      nullptr, true, 0.0f);
+            break;
+        }
+        quads_.Draw(scratch_);
+    }
+    const float cover = state.fade.Cover(state.Now());
+    if (cover > 0.0f) {
+        scratch_.clear();
+        const glm::vec4 black(0.0f, 0.0f, 0.0f, cover);
+        QuadStream::AddQuad(scratch_, {0, 0, 0}, {800, 0, 0}, {800, 600, 0}, {0, 600, 0}, black, black);
+        UseSprite(ortho, textures_.White(), false, nullptr, false, 0.0f);
+        quads_.Draw(scratch_);
+    }
+}
+
+void Renderer::Blit(int windowWidth, int windowHeight) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, windowWidth, windowHeight);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const float scale = std::min(static_cast<float>(windowWidth) / width_,
+                                 static_cast<float>(windowHeight) / height_);
+    const int w = static_cast<int>(std::lround(width_ * scale));
+    const int h = static_cast<int>(std::lround(height_ * scale));
+    const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
+    glBlitFramebuffer(0, 0, width_, height_, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
+                      w == width_ && h == height_ ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+Image Renderer::ReadPicture() {
+    Image image;
+    image.width = width_;
+    image.height = height_;
+    image.rgba.resize(static_cast<size_t>(width_) * height_ * 4);
+    std::vector<uint8_t> rows(image.rgba.size());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    const size_t rowBytes = static_cast<size_t>(width_) * 4;
+    for (int y = 0; y < height_; ++y) {
+        std::copy_n(&rows[(height_ - 1 - y) * rowBytes], rowBytes, image.Pixel(0, y));
+        for (int x = 0; x < width_; ++x) image.Pixel(x, y)[3] = 255;
+    }
+    return image;
+}
+
+}  // namespace quarvex::detail

@@ -1,0 +1,76 @@
+// Draws the scene model into the 800 x 600 picture (an off-screen framebuffer): sky box, terrain,
+// meshes, billboards, particles, then the 2D queue and the fade.
+#pragma once
+
+#include "../EngineState.h"
+#include "GlResources.h"
+#include "TextRenderer.h"
+
+#include <array>
+#include <memory>
+#include <unordered_map>
+
+namespace quarvex::detail {
+
+class TerrainRenderer;
+
+class Renderer {
+public:
+    Renderer(int width, int height);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Draws the frame into the picture framebuffer.
+    void DrawFrame(EngineState& state);
+    // Copies the picture into the window's framebuffer, scaled letter-boxed.
+    void Blit(int windowWidth, int windowHeight);
+    Image ReadPicture();
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    struct GpuMesh {
+        GLuint vao = 0, vbo = 0;
+        uint64_t version = 0;
+        std::vector<std::pair<int, std::pair<GLint, GLsizei>>> groups;  // group, first, count
+        glm::vec3 centre{0.0f};
+        float radius = 0.0f;
+    };
+    struct FrameView {
+        glm::mat4 view, projection, viewProjection;
+        std::array<glm::vec4, 6> planes;
+        glm::vec3 eye;
+        glm::vec3 fogColor;
+        glm::vec2 fog;
+        glm::vec3 light;
+    };
+
+    FrameView MakeView(const EngineState& state) const;
+    bool SphereVisible(const FrameView& v, const glm::vec3& centre, float radius) const;
+    void DrawSky(const EngineState& state, const FrameView& v);
+    void DrawMeshes(const EngineState& state, const FrameView& v);
+    void DrawBillboards(EngineState& state, const FrameView& v);
+    void DrawParticles(const EngineState& state, const FrameView& v);
+    void DrawOverlay(const EngineState& state, const FrameView& v);
+    void DrawSunAndFlares(const EngineState& state, const FrameView& v, const Draw2D& item,
+                          std::vector<QuadVertex>& out);
+    GpuMesh& MeshFor(const MeshData& mesh);
+    void UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
+                   bool additive, float alphaTest);
+
+    int width_, height_;
+    GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
+    std::unique_ptr<Program> meshProgram_, skyProgram_, spriteProgram_;
+    std::unique_ptr<TerrainRenderer> terrain_;
+    TextureCache textures_;
+    QuadStream quads_;
+    TextRenderer text_;
+    GLuint skyVao_ = 0, skyVbo_ = 0, clampSampler_ = 0;
+    int flareCounter_ = 0;
+    std::unordered_map<const MeshData*, GpuMesh> meshes_;
+    std::vector<QuadVertex> scratch_;
+    uint64_t frames_ = 0;
+};
+
+}  // namespace quarvex::detail

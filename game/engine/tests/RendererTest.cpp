@@ -1,0 +1,260 @@
+// One frame through the OpenGL renderer (SDL's offscreen driver): sky box, fogged terrain, a lit
+// textured mesh, an animated billboard, particles, sun and flares, text and a 2D image.
+#include "Engine3D.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+using namespace quarvex;
+using enginetest::ScratchDir;
+using enginetest::WriteImage;
+
+namespace {
+
+uint32_t Rgb(float r, float g, float b) {
+    auto c = [](float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 255.0f)); };
+    return 0xFF000000u | (c(r) << 16) | (c(g) << 8) | c(b);
+}
+
+// Smooth value noise in 0..1, for textures that look like something.
+float Noise(float x, float y) {
+    auto hash = [](int i, int j) {
+        uint32_t h = static_cast<uint32_t>(i) * 374761393u + static_cast<uint32_t>(j) * 668265263u;
+        h = (h ^ (h >> 13)) * 1274126177u;
+        return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
+    };
+    float sum = 0, amplitude = 0.5f, total = 0;
+    for (int octave = 0; octave < 4; ++octave) {
+        const int i = static_cast<int>(std::floor(x)), j = static_cast<int>(std::floor(y));
+        const float fx = x - i, fy = y - j;
+        const float sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
+        const float top = hash(i, j) * (1 - sx) + hash(i + 1, j) * sx;
+        const float bottom = hash(i, j + 1) * (1 - sx) + hash(i + 1, j + 1) * sx;
+        sum += amplitude * (top * (1 - sy) + bottom * sy);
+        total += amplitude;
+        amplitude *= 0.5f;
+        x *= 2.03f;
+        y *= 2.03f;
+    }
+    return sum / total;
+}
+
+// Sky face: deep blue overhead fading to a pale horizon, with soft clouds.
+uint32_t SkySide(int x, int y) {
+    const float t = y / 255.0f;
+    const float cloud = std::max(0.0f, Noise(x / 40.0f, y / 18.0f) - 0.55f) * 2.2f * (1 - t);
+    const float r = 20 + 130 * t, g = 50 + 140 * t, b = 140 + 90 * t;
+    return Rgb(r + (255 - r) * cloud, g + (255 - g) * cloud, b + (255 - b) * cloud);
+}
+
+class RendererTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Engine3D::Reset();
+        engine.SetSearchDirectory(dir.Path().string());
+        WriteImage(dir.File("side.bmp"), 256, 256, SkySide);
+        WriteImage(dir.File("top.bmp"), 64, 64, [](int, int) { return Rgb(20, 50, 140); });
+        WriteImage(dir.File("down.bmp"), 64, 64, [](int, int) { return Rgb(102, 153, 230); });
+        WriteImage(dir.File("land_map.bmp"), 128, 128, [](int x, int y) {
+            const float h = 0.5f + 0.25f * std::sin(x / 9.0f) * std::cos(y / 13.0f) +
+                            0.35f * (Noise(x / 20.0f, y / 20.0f) - 0.5f);
+            const int v = static_cast<int>(std::clamp(h, 0.0f, 1.0f) * 255);
+            return Rgb(v, v, v);
+        });
+        WriteImage(dir.File("e1.bmp"), 256, 256, [](int x, int y) {
+            const float n = Noise(x / 16.0f, y / 16.0f), m = Noise(x / 5.0f + 50, y / 5.0f);
+            return Rgb(70 + 60 * n + 30 * m, 105 + 50 * n + 20 * m, 40 + 25 * n);
+        });
+        WriteImage(dir.File("f1.bmp"), 64, 64, [](int x, int y) {
+            const float n = Noise(x / 3.0f, y / 3.0f);
+            return Rgb(90 + 80 * n, 90 + 80 * n, 90 + 80 * n);
+        });
+        WriteImage(dir.File("hull.bmp"), 64, 64, [](int x, int y) {
+            const bool plate = (x % 32 == 0) || (y % 32 == 0);
+            return plate ? Rgb(120, 60, 20) : Rgb(230, 120, 30);
+        });
+        WriteImage(dir.File("sun.png"), 64, 64, [](int x, int y) {
+            const float r = std::hypot(x - 31.5f, y - 31.5f) / 32.0f;
+            const float a = std::clamp(1.3f - r * 1.3f, 0.0f, 1.0f);
+            return Rgb(255 * a, 240 * a, 200 * a);
+        });
+        WriteImage(dir.File("flare.png"), 64, 64, [](int x, int y) {
+            const float r = std::hypot(x - 31.5f, y - 31.5f) / 32.0f;
+            const float ring = std::exp(-std::pow((r - 0.7f) * 8.0f, 2.0f)) + 0.25f * std::max(0.0f, 1 - r);
+            return Rgb(200 * ring, 220 * ring, 255 * ring);
+        });
+        for (int i = 0; i < 4; ++i) {
+            WriteImage(dir.File("flame_0" + std::to_string(i) + ".png"), 32, 64, [i](int x, int y) {
+                const float dx = (x - 15.5f) / 16.0f, dy = (y - 40.0f - 2 * i) / 24.0f;
+                const float r = std::sqrt(dx * dx * 2.5f + dy * dy);
+                const float a = std::clamp(1.0f - r, 0.0f, 1.0f);
+                const uint32_t alpha = static_cast<uint32_t>(a * 255);
+                return (alpha << 24) | (Rgb(255, 120 + 130 * a, 40 * a) & 0xFFFFFF);
+            });
+        }
+        WriteImage(dir.File("panel.png"), 32, 8, [](int, int) { return 0xFFC03080u; });
+        enginetest::WriteText(dir.File("common.shader"),
+                              "Flame1 {\n blend alpha\n rate 8\n frame flame_00.png\n"
+                              " frame flame_01.png\n frame flame_02.png\n frame flame_03.png\n}\n");
+    }
+    void TearDown() override { Engine3D::Reset(); }
+
+    ScratchDir dir;
+    Engine3D engine;
+};
+
+TEST_F(RendererTest, AFrameShowsSkyTerrainMeshBillboardTextAndImages) {
+    engine.SetWindowTitle("Orvane 2020 the Sun");
+    try {
+        engine.InitFullScreen(800, 600, 24, true, 0);
+    } catch (const EngineError& e) {
+        GTEST_SKIP() << "no display here: " << e.what();
+    }
+    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    ASSERT_TRUE(Engine3D::HasDisplay());
+
+    TextureFactory3D factory;
+    for (const char* name : {"Front", "Back", "Left", "Right"}) factory.LoadTexture("side.bmp", name);
+    factory.LoadTexture("top.bmp", "Top");
+    factory.LoadTexture("down.bmp", "Down");
+    factory.LoadTexture("e1.bmp", "Terrain");
+    factory.LoadTexture("f1.bmp", "detail");
+    factory.LoadTexture("hull.bmp", "starship");
+    factory.LoadTexture("sun.png", "Sun");
+    factory.LoadTexture("flare.png", "Flare1");
+    auto panel = factory.LoadTexture("panel.png", "", -1, -1, 0, true);
+
+    Scene3D scene;
+    scene.SetViewRange(100);
+    scene.SetBackgroundColor(0.4f, 0.6f, 0.9f);
+    scene.SetSkyBox(Globals3D::GetTexture("Front"), Globals3D::GetTexture("Back"),
+                    Globals3D::GetTexture("Left"), Globals3D::GetTexture("Right"),
+                    Globals3D::GetTexture("Top"), Globals3D::GetTexture("Down"), 1500);
+    scene.LoadShaderFile("common.shader");
+
+    Landscape3D land;
+    land.SetLandscapeFactor(0.4f);
+    land.GenerateFromHeightMap("land_map.bmp", 32, 8, 8, 0, 0, true);
+    land.SetBaseTexture(Globals3D::GetTexture("terrain"));
+    land.SetTerrainTextureScale(1, 1, true);
+    land.SetDetailTexture(Globals3D::GetTexture("detail"));
+    land.SetDetailTextureScale(4, 4, true);
+    land.SetSun(Globals3D::GetTexture("sun"), Globals3D::MakeVector(-1800, 500, 0), 2.0f);
+    land.SetLensFlare(1, 10.0f, Globals3D::GetTexture("Flare1"), 40.0f, Globals3D::RGBA(0.5f, 0.5f, 0.5f, 0.5f), Globals3D::RGBA(1, 1, 1, 0.5f));
+    land.SetLensFlare(2, 2.0f, Globals3D::GetTexture("Flare1"), 18.0f, Globals3D::RGBA(1, 1, 1, 0.5f), Globals3D::RGBA(1, 1, 1, 0.5f));
+    land.SetLensFlare(3, 3.6f, Globals3D::GetTexture("Flare1"), 15.0f, Globals3D::RGBA(1, 1, 1, 0.5f), Globals3D::RGBA(0.7f, 1, 1, 0.5f));
+    land.SetLensFlare(4, 2.0f, Globals3D::GetTexture("Flare1"), 6.0f, Globals3D::RGBA(1, 0.1f, 0, 0.5f), Globals3D::RGBA(0.5f, 1, 1, 0.5f));
+
+    // The eye over the terrain, looking west towards the low sun.
+    const float ex = 1500, ez = 1150;
+    const float eyeY = land.GetHeight(ex, ez) + 45;
+    const float tx = 1100, tz = 1000;
+    scene.SetCamera(ex, eyeY, ez, tx, land.GetHeight(tx, tz) + 40, tz);
+
+    // A starship-like wedge 90 units ahead, lit by the sun.
+    auto ship = scene.CreateMesh("ship");
+    const float l = 30, w = 30, h = 12;
+    auto tex = Globals3D::GetTexture("starship");
+    ship->AddTriangle(tex, 0, -h / 2, -l / 2, -w / 2, h / 2, -l / 2, 0, h / 2, l, 1, 1, -1, 0);
+    ship->AddTriangle(tex, 0, -h / 2, -l / 2, 0, h / 2, l, w / 2, h / 2, -l / 2, 1, 1, -1, 0);
+    ship->AddTriangle(tex, w / 2, h / 2, -l / 2, -w / 2, h / 2, -l / 2, 0, h / 2, l, 1, 1, -1, 0);
+    ship->AddTriangle(tex, 0, h, -l / 2, -w / 2, -h, -l / 2, 0, -h, l, 1, 1, -1, 0);
+    ship->AddTriangle(tex, 0, h, -l / 2, 0, -h, l, w / 2, -h, -l / 2, 1, 1, -1, 0);
+    ship->AddTriangle(tex, 0, -h / 2, -l / 2, w / 2, h / 2, -l / 2, -w / 2, h / 2, -l / 2, 1, 1, -1, 0);
+    ship->FinishGeometry();
+    const float sx = 1420, sz = 1110;
+    ship->SetPosition(sx, land.GetHeight(sx, sz) + 48, sz);
+    ship->RotateY(-2.2f);
+
+    // The flame billboard with its animated effect, and an explosion beside it.
+    auto flame = scene.CreateBillboard(nullptr, 1390, land.GetHeight(1390, 1060) + 20, 1060, 20, 40, "", 0, 0, 0, true);
+    flame->SetEffectTexture(Globals3D::GetEffectTexture("Flame1"), true);
+    Particles3D explosion;
+    explosion.CreateEmitter(300, 100, 7.0f, Globals3D::MakeVector(0, 0, 0), 1.0f, nullptr);
+    explosion.SetEmitterPower(3.0f);
+    explosion.SetEmitterRate(0.02f);
+    explosion.SetEmitterColors(0, -1, -1, -1, 1, 1, -1, 2, -1, 2, 2, 2);
+    explosion.SetEmitterPosition({1370, land.GetHeight(1370, 1160) + 30, 1160});
+
+    Screen2D screen, text;
+    screen.CreateFont("VOZezazivad", "Arial", 20, false, false, false);
+    for (int frame = 0; frame < 3; ++frame) {
+        engine.Clear(false);
+        // 2D first, 3D afterwards: the 2D must still come out on top.
+        screen.DrawTexture(panel, 20, 500, 260, 580, 0xFFFFFFFF, 0);
+        text.DrawText("Score: 125000", 40, 525, Globals3D::RGBA(1, 1, 1, 1), "VOZezazivad");
+        text.DrawText("Level: 3", 20, 10, Globals3D::RGBA(1, 1, 1, 1), "VOZezazivad");
+        scene.RenderSky();
+        land.Update();
+        land.Render(true, true);
+        for (int i = 0; i < 10; ++i) explosion.UpdateParticles();
+        scene.RenderAll();
+        engine.Present();
+    }
+    const std::string shot = dir.File("frame.bmp");
+    engine.SaveScreenshot(shot);
+    enginetest::SaveAsPng(shot, "renderer_frame.png");  // for a person to look at
+    const auto picture = enginetest::ReadBmp(shot);
+    ASSERT_EQ(picture.width, 800);
+    ASSERT_EQ(picture.height, 600);
+
+    // The 2D image covers the 3D scene under it.
+    EXPECT_EQ(picture.At(25, 505), 0xC03080u);
+    EXPECT_EQ(picture.At(250, 575), 0xC03080u);
+    // The text is there: bright pixels inside the panel's rectangle, where the image has none.
+    int bright = 0;
+    for (int y = 520; y < 555; ++y) {
+        for (int x = 40; x < 220; ++x) {
+            const uint32_t p = picture.At(x, y);
+            if ((p >> 16) > 220 && ((p >> 8) & 0xFF) > 220 && (p & 0xFF) > 220) ++bright;
+        }
+    }
+    EXPECT_GT(bright, 60);
+    // Sky above the terrain: the sky box's deep blue, not the background colour.
+    const uint32_t sky = picture.At(700, 5);
+    const int r = sky >> 16, b = sky & 0xFF;
+    EXPECT_GT(b, r + 40);
+    EXPECT_LT(r, 90) << std::hex << sky;
+    // Terrain at the bottom: green-brown, fogged at most partly.
+    const uint32_t ground = picture.At(600, 590);
+    EXPECT_GT((ground >> 8) & 0xFF, ground & 0xFF) << std::hex << ground;
+    // The ship in the middle of the picture, orange and lit.
+    float px = 0, py = 0;
+    Screen2D().ProjectToScreen(ship->GetPosition(), px, py);
+    const uint32_t hull = picture.At(static_cast<int>(px), static_cast<int>(py));
+    EXPECT_GT(static_cast<int>(hull >> 16), static_cast<int>(hull & 0xFF) + 50) << std::hex << hull;
+    // Not a black picture.
+    int dark = 0;
+    for (uint32_t p : picture.pixels) {
+        if ((p >> 16) < 12 && ((p >> 8) & 0xFF) < 12 && (p & 0xFF) < 12) ++dark;
+    }
+    EXPECT_LT(dark, 800 * 600 / 50);
+}
+
+TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
+    try {
+        engine.InitFullScreen(800, 600, 24, true, 0);
+    } catch (const EngineError& e) {
+        GTEST_SKIP() << "no display here: " << e.what();
+    }
+    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    Scene3D scene;
+    scene.SetBackgroundColor(1, 1, 1);
+    ScreenFade3D fade;
+    fade.FadeOut(0);
+    engine.Clear(false);
+    scene.RenderAll();
+    engine.Present();
+    engine.SaveScreenshot(dir.File("black.bmp"));
+    EXPECT_EQ(enginetest::ReadBmp(dir.File("black.bmp")).At(400, 300), 0u);
+    fade.FadeIn(0);
+    engine.Clear(false);
+    engine.Present();
+    engine.SaveScreenshot(dir.File("white.bmp"));
+    EXPECT_EQ(enginetest::ReadBmp(dir.File("white.bmp")).At(400, 300), 0xFFFFFFu);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The texture registry: names without regard to case, reloads, colour keys, sizes, bad files.
+#include "Engine3D.h"
+#include "TestFiles.h"
+#include "Textures.h"
+
+#include <gtest/gtest.h>
+
+using namespace quarvex;
+using enginetest::ScratchDir;
+
+namespace {
+
+class TexturesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Engine3D::Reset();
+        engine.SetSearchDirectory(dir.Path().string());
+        enginetest::WriteImage(dir.File("e1.bmp"), 4, 2, [](int x, int) {
+            return x == 0 ? 0xFF000000u : 0xFF20C040u;  // a black column, then green
+        });
+        enginetest::WriteImage(dir.File("e2.png"), 3, 3, [](int, int) { return 0xFFFF0000u; });
+    }
+    void TearDown() override { Engine3D::Reset(); }
+
+    static uint8_t Alpha(const TexturePtr& t, int x, int y) { return t->Data()->image.Pixel(x, y)[3]; }
+
+    ScratchDir dir;
+    Engine3D engine;
+    TextureFactory3D factory;
+};
+
+TEST_F(TexturesTest, NamesIgnoreCaseAndAReloadReplacesTheLookup) {
+    auto first = factory.LoadTexture("e1.bmp", "Terrain", -1, -1, 0, true);
+    EXPECT_EQ(Globals3D::GetTexture("terrain"), first);
+    EXPECT_EQ(Globals3D::GetTexture("TERRAIN"), first);
+    EXPECT_EQ(first->Width(), 4);  // -1 keeps the stored size
+    EXPECT_EQ(first->Height(), 2);
+
+    auto second = factory.LoadTexture("e2.png", "TERRAIN", -1, -1, 0, true);
+    EXPECT_EQ(Globals3D::GetTexture("Terrain"), second);
+    EXPECT_EQ(first->Width(), 4);  // an older handle keeps its picture
+    EXPECT_EQ(second->Width(), 3);
+
+    // A second factory shares the same registry.
+    TextureFactory3D other;
+    auto third = other.LoadTexture("e1.bmp", "terrain2", -1, -1, 0, true);
+    EXPECT_EQ(Globals3D::GetTexture("Terrain2"), third);
+    EXPECT_EQ(Globals3D::GetTexture("Terrain"), second);
+
+    EXPECT_EQ(Globals3D::GetTexture("never loaded"), nullptr);
+    auto unnamed = factory.LoadTexture("e1.bmp", "", 800, 600, 0, true);
+    EXPECT_EQ(Globals3D::GetTexture(""), nullptr);
+    EXPECT_EQ(unnamed->Width(), 800);  // given sizes resample
+    EXPECT_EQ(unnamed->Height(), 600);
+}
+
+TEST_F(TexturesTest, ColourKeyMakesMatchingPixelsTransparent) {
+    auto keyed = factory.LoadTexture("e1.bmp", "vita", -1, -1, 0xFF000000u, true);
+    EXPECT_EQ(Alpha(keyed, 0, 0), 0);
+    EXPECT_EQ(Alpha(keyed, 0, 1), 0);
+    EXPECT_EQ(Alpha(keyed, 1, 0), 255);
+    auto plain = factory.LoadTexture("e1.bmp", "plain", -1, -1, 0, true);
+    EXPECT_EQ(Alpha(plain, 0, 0), 255);  // key 0 is no key
+    auto red = factory.LoadTexture("e2.png", "", -1, -1, 0xFFFF0000u, true);
+    EXPECT_EQ(Alpha(red, 1, 1), 0);
+}
+
+TEST_F(TexturesTest, FileNamesResolveWithBackslashesAndAnyCase) {
+    std::filesystem::create_directories(dir.Path() / "data");
+    enginetest::WriteImage(dir.File("data/wall.bmp"), 2, 2, [](int, int) { return 0xFF808080u; });
+    auto wall = factory.LoadTexture("data\\Wall.Bmp", "Wall", -1, -1, 0, true);
+    EXPECT_EQ(wall->Width(), 2);
+    auto full = factory.LoadTexture(dir.File("E1.BMP"), "", -1, -1, 0, true);
+    EXPECT_EQ(full->Width(), 4);
+}
+
+TEST_F(TexturesTest, BadFilesAreReportedByName) {
+    auto message = [&](const std::string& file) -> std::string {
+        try {
+            factory.LoadTexture(file, "x", -1, -1, 0, true);
+        } catch (const EngineError& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::string missing = message("copertura.jpg");
+    EXPECT_NE(missing.find("copertura.jpg"), std::string::npos) << missing;
+    enginetest::WriteText(dir.File("corrupt.bmp"), "BM but not really a bitmap");
+    const std::string corrupt = message("corrupt.bmp");
+    EXPECT_NE(corrupt.find("corrupt.bmp"), std::string::npos) << corrupt;
+    EXPECT_EQ(Globals3D::GetTexture("x"), nullptr);  // nothing registered by a failed load
+}
+
+TEST(ColorTest, RgbaPacksArgb) {
+    EXPECT_EQ(Globals3D::RGBA(1, 1, 1, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(Globals3D::RGBA(1, 0, 0, 0.5f), 0x80FF0000u);
+    EXPECT_EQ(Globals3D::RGBA(0, 0.2f, 1, 0.8f), 0xCC0033FFu);
+    EXPECT_EQ(Globals3D::RGBA(2, -1, 0, 1), 0xFFFF0000u);  // clamped
+    EXPECT_EQ(Globals3D::MakeVector(-1800, 500, 0), (Vector3{-1800, 500, 0}));
+    EXPECT_EQ(static_cast<Color>(-1), Globals3D::RGBA(1, 1, 1, 1));
+}
+
+}  // namespace
