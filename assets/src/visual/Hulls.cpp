@@ -50,7 +50,7 @@ void SplitPanels(Random& rng, Rect r, int depth, std::vector<Rect>& out) {
 
 // Weathered metal base with a grid of bevelled panels.
 void PaintPlating(Image& img, Rect area, Color base, uint32_t seed, int depth, float contrast = 1.0f) {
-    const Fbm fbm{5, 2.0f, 0.5f};
+    const Fbm fbm{3, 2.0f, 0.5f};
     for (int y = static_cast<int>(area.y0); y < static_cast<int>(area.y1); ++y)
         for (int x = static_cast<int>(area.x0); x < static_cast<int>(area.x1); ++x) {
             const float n = fbm(x / 64.0f, y / 64.0f, seed);

@@ -4,9 +4,10 @@
 
 namespace orvane::assets::visual {
 
-uint32_t Hash(int32_t x, int32_t y, uint32_t seed) {
-    uint32_t h = seed * 0x27d4eb2du;
-    h ^= static_cast<uint32_t>(x) * 0x85ebca6bu;
+namespace {
+
+inline uint32_t Mix32(int32_t x, int32_t y, uint32_t seed) {
+    uint32_t h = seed * 0x27d4eb2du ^ static_cast<uint32_t>(x) * 0x85ebca6bu;
     h = (h << 13) | (h >> 19);
     h ^= static_cast<uint32_t>(y) * 0xc2b2ae35u;
     h ^= h >> 16;
@@ -16,6 +17,10 @@ uint32_t Hash(int32_t x, int32_t y, uint32_t seed) {
     h ^= h >> 16;
     return h;
 }
+
+}  // namespace
+
+uint32_t Hash(int32_t x, int32_t y, uint32_t seed) { return Mix32(x, y, seed); }
 
 float HashUnit(int32_t x, int32_t y, uint32_t seed) { return (Hash(x, y, seed) >> 8) * (1.0f / 16777216.0f); }
 
@@ -38,12 +43,18 @@ int Wrap(int v, int period) {
     return v < 0 ? v + period : v;
 }
 
-float Grad(int32_t ix, int32_t iy, uint32_t seed, float dx, float dy) {
-    // Eight unit-ish directions.
-    static constexpr float gx[8] = {1, -1, 0, 0, 0.7071f, -0.7071f, 0.7071f, -0.7071f};
-    static constexpr float gy[8] = {0, 0, 1, -1, 0.7071f, 0.7071f, -0.7071f, -0.7071f};
-    const uint32_t h = Hash(ix, iy, seed) & 7u;
-    return gx[h] * dx + gy[h] * dy;
+// Eight unit-ish gradient directions; the lattice point's hash picks one.
+constexpr float kGx[8] = {1, -1, 0, 0, 0.7071f, -0.7071f, 0.7071f, -0.7071f};
+constexpr float kGy[8] = {0, 0, 1, -1, 0.7071f, 0.7071f, -0.7071f, -0.7071f};
+
+inline float Grad(int32_t ix, int32_t iy, uint32_t seed, float dx, float dy) {
+    // A cheap hash is enough here: the lattice values only need to look random.
+    uint32_t h = static_cast<uint32_t>(ix) * 0x8da6b343u ^ static_cast<uint32_t>(iy) * 0xd8163841u ^ seed * 0xcb1ab31fu;
+    h ^= h >> 15;
+    h *= 0x2c1b3c6du;
+    h ^= h >> 12;
+    const uint32_t k = (h >> 5) & 7u;
+    return kGx[k] * dx + kGy[k] * dy;
 }
 
 float Fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }
@@ -51,11 +62,13 @@ float Fade(float t) { return t * t * t * (t * (t * 6 - 15) + 10); }
 }  // namespace
 
 float Perlin(float x, float y, uint32_t seed, int periodX, int periodY) {
-    const float fx = std::floor(x), fy = std::floor(y);
-    const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
-    const float dx = x - fx, dy = y - fy;
-    const int x0 = Wrap(ix, periodX), x1 = Wrap(ix + 1, periodX);
-    const int y0 = Wrap(iy, periodY), y1 = Wrap(iy + 1, periodY);
+    int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    ix -= x < static_cast<float>(ix);
+    iy -= y < static_cast<float>(iy);
+    const float dx = x - static_cast<float>(ix), dy = y - static_cast<float>(iy);
+    const int x0 = Wrap(ix, periodX), y0 = Wrap(iy, periodY);
+    const int x1 = (periodX > 0 && x0 + 1 == periodX) ? 0 : x0 + 1;
+    const int y1 = (periodY > 0 && y0 + 1 == periodY) ? 0 : y0 + 1;
     const float n00 = Grad(x0, y0, seed, dx, dy);
     const float n10 = Grad(x1, y0, seed, dx - 1, dy);
     const float n01 = Grad(x0, y1, seed, dx, dy - 1);

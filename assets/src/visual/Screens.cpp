@@ -119,8 +119,8 @@ void ControlRow(Image& img, float y, std::string_view key, std::string_view acti
 }
 
 Image HelpScreen() {
-    Image img = PaintBackdrop({Rgb(6, 12, 36), Rgb(30, 50, 100), Rgb(110, 150, 200), 470, 690, 470, 60,
-                               Rgb(255, 200, 120), 0.8f, 4002u});
+    Image img = PaintBackdrop({Rgb(6, 12, 36), Rgb(30, 50, 100), Rgb(90, 120, 170), 470, 735, 150, 24,
+                               Rgb(170, 190, 240), 0.8f, 4002u});
     DrawTitle(img, 400, 78, 64);
     // Controls panel.
     img.FillRoundRect(36, 126, 488, 574, 12, Rgb(6, 12, 28), 0.78f);

@@ -86,36 +86,35 @@ Color DaySky(Dir d) {
     return Clamp01(c);
 }
 
+// Skies are smooth: they are computed at half size and scaled up.
+constexpr int kSkyWork = kSkySize / 2;
+
 Image CubeFace(Dir forward, Dir right, Dir up) {
-    Image img(kSkySize, kSkySize);
+    Image img(kSkyWork, kSkyWork);
     img.Fill([&](float x, float y) {
-        const float a = 2.0f * x / kSkySize - 1.0f, b = 1.0f - 2.0f * y / kSkySize;
+        const float a = 2.0f * x / kSkyWork - 1.0f, b = 1.0f - 2.0f * y / kSkyWork;
         return DaySky(Normalize({forward.x + a * right.x + b * up.x, forward.y + a * right.y + b * up.y,
                                  forward.z + a * right.z + b * up.z}));
     });
-    return img;
+    return img.Resized(kSkySize, kSkySize);
 }
 
 // A theme's sky as one side face: the horizon across the middle, the left and right edges
 // meeting seamlessly, so the same image can stand on every face.
 Image ThemeSky(const Theme& t) {
-    Image img(kSkySize, kSkySize);
+    Image img(kSkyWork, kSkyWork);
     const Fbm fbm{6, 2.0f, 0.52f};
     const int period = 6;
     const uint32_t seed = 600u + 17u * static_cast<uint32_t>(t.index);
     img.Fill([&](float x, float y) {
-        const float e = 1.0f - 2.0f * y / kSkySize;  // tangent of the elevation
-        const float u = x / kSkySize;                  // around the horizon, in faces
+        const float e = 1.0f - 2.0f * y / kSkyWork;  // tangent of the elevation
+        const float u = x / kSkyWork;                  // around the horizon, in faces
         Color c;
         if (e >= 0) {
             c = Mix(t.horizon, t.zenith, std::pow(std::min(e * 1.1f, 1.0f), 0.6f));
             c = Mix(c, t.haze, std::exp(-e * 9.0f) * 0.85f);
         } else {
             c = Mix(t.haze, t.low * 0.6f + t.haze * 0.2f, SmoothStep(0.0f, 0.35f, -e));
-        }
-        if (t.stars > 0 && e > 0) {
-            const float visible = t.stars * SmoothStep(0.05f, 0.5f, e);
-            c = c + StarField(u * 90.0f, y / kSkySize * 90.0f, seed, 0.18f) * visible;
         }
         switch (t.index) {
             case 4: {  // aurora curtains over the ice
@@ -151,7 +150,18 @@ Image ThemeSky(const Theme& t) {
         }
         return Clamp01(c);
     });
-    return img;
+    Image full = img.Resized(kSkySize, kSkySize);
+    if (t.stars > 0) {
+        // Stars at full size so they stay sharp; clouds hide them.
+        for (int y = 0; y < kSkySize / 2; ++y)
+            for (int x = 0; x < kSkySize; ++x) {
+                const float e = 1.0f - 2.0f * (y + 0.5f) / kSkySize;
+                const float visible = t.stars * SmoothStep(0.05f, 0.5f, e) * (1.0f - 0.8f * SmoothStep(0.4f, 0.8f, Luma(full.At(x, y))));
+                if (visible <= 0) continue;
+                full.At(x, y) = Clamp01(full.At(x, y) + StarField((x + 0.5f) / kSkySize * 90.0f, (y + 0.5f) / kSkySize * 90.0f, seed, 0.18f) * visible);
+            }
+    }
+    return full;
 }
 
 Image SunSprite() {

@@ -25,7 +25,6 @@ Color Bands(const Theme& t, float h) {
 
 Color TerrainColour(const Theme& t, float u, float v) {
     const Fbm patches{4, 2.0f, 0.5f};
-    const Fbm grain{3, 2.0f, 0.55f};
     const float h = TerrainHeight(u, v);
     const float e = 1.0f / kTerrainTextureSize;
     // Surface normal with the heights exaggerated as a mid-level factor would show them.
@@ -42,7 +41,7 @@ Color TerrainColour(const Theme& t, float u, float v) {
 
     const uint32_t seed = 100u + static_cast<uint32_t>(t.index);
     const float p = patches(u * 24.0f, v * 24.0f, seed);
-    const float g = grain(u * 160.0f, v * 160.0f, seed + 5u);
+    const float g = Perlin(u * 96.0f, v * 96.0f, seed + 5u);
     Color c = Bands(t, h + 0.07f * p);
     c = Mix(c, t.high, SmoothStep(0.05f, 0.2f, slope) * 0.8f);  // bare rock on steep ground
     if (h > 0.8f) c = Mix(c, t.peak, SmoothStep(0.8f, 0.9f, h + 0.05f * p) * (1.0f - SmoothStep(0.15f, 0.35f, slope)));
@@ -83,13 +82,22 @@ Color TerrainColour(const Theme& t, float u, float v) {
             c = Mix(c, t.accent, SmoothStep(0.35f, 0.6f, a) * t.accentAmount * (1.0f - SmoothStep(0.5f, 0.7f, h)));
             break;
     }
-    c = c * (light * (0.92f + 0.1f * g));
+    c = c * (light * (0.95f + 0.06f * g));
     return Clamp01(c);
 }
 
+// Colours follow the height map's own resolution; the full-size texture adds fine grain on top.
 Image TerrainTexture(const Theme& t) {
-    Image img(kTerrainTextureSize, kTerrainTextureSize);
-    img.Fill([&](float x, float y) { return TerrainColour(t, x / kTerrainTextureSize, y / kTerrainTextureSize); });
+    const int half = kTerrainTextureSize / 2;
+    Image base(half, half);
+    base.Fill([&](float x, float y) { return TerrainColour(t, x / half, y / half); });
+    Image img = base.Resized(kTerrainTextureSize, kTerrainTextureSize);
+    const uint32_t seed = 200u + static_cast<uint32_t>(t.index);
+    for (int y = 0; y < kTerrainTextureSize; ++y)
+        for (int x = 0; x < kTerrainTextureSize; ++x) {
+            const float g = Perlin(x * 0.35f, y * 0.35f, seed) + 0.5f * (HashUnit(x, y, seed) - 0.5f);
+            img.At(x, y) = Clamp01(img.At(x, y) * (1.0f + 0.08f * g));
+        }
     return img;
 }
 

@@ -106,17 +106,33 @@ void TextToMask(Mask& mask, FontFace face, float pixelHeight, float x, float bas
     }
 }
 
+TextMask RenderText(FontFace face, float pixelHeight, float x, float baseline, std::string_view text, Align align,
+                    float letterSpacing, int pad) {
+    const LoadedFont& f = Font(face);
+    const float width = Advance(f, stbtt_ScaleForPixelHeight(&f.info, pixelHeight), Codepoints(text), letterSpacing);
+    float left = x;
+    if (align == Align::Center) left -= width * 0.5f;
+    if (align == Align::Right) left -= width;
+    const int ox = static_cast<int>(std::floor(left - pixelHeight * 0.3f)) - pad;
+    const int oy = static_cast<int>(std::floor(baseline - pixelHeight * 1.1f)) - pad;
+    const int w = static_cast<int>(std::ceil(width + pixelHeight * 0.6f)) + 2 * pad;
+    const int h = static_cast<int>(std::ceil(pixelHeight * 1.5f)) + 2 * pad;
+    TextMask out{Mask(w, h), ox, oy};
+    TextToMask(out.mask, face, pixelHeight, x - ox, baseline - oy, text, align, letterSpacing);
+    return out;
+}
+
 void DrawText(Image& img, FontFace face, float pixelHeight, float x, float baseline, std::string_view text,
               Color colour, Align align, float shadow) {
-    Mask m(img.Width(), img.Height());
-    TextToMask(m, face, pixelHeight, x, baseline, text, align);
+    const int pad = shadow > 0 ? static_cast<int>(shadow * 2) + 2 : 1;
+    TextMask t = RenderText(face, pixelHeight, x, baseline, text, align, 0.0f, pad);
     if (shadow > 0) {
-        Mask s = m;
+        Mask s = t.mask;
         s.Blur(std::max(1, static_cast<int>(shadow * 0.5f)));
         const int off = std::max(1, static_cast<int>(std::lround(shadow * 0.4f)));
-        img.Composite(s, [](int, int) { return Color{0, 0, 0}; }, 0.85f, off, off);
+        img.Composite(s, [](int, int) { return Color{0, 0, 0}; }, 0.85f, t.originX + off, t.originY + off);
     }
-    img.Composite(m, [&](int, int) { return colour; });
+    img.Composite(t.mask, [&](int, int) { return colour; }, 1.0f, t.originX, t.originY);
 }
 
 }  // namespace orvane::assets::visual

@@ -63,23 +63,23 @@ void DrawButton(Image& img, ClickRect r, std::string_view label, std::string_vie
 
 void MetalText(Image& img, FontFace face, float size, float x, float baseline, std::string_view text, Align align,
                Color top, Color bottom, Color glow, int glowRadius, float letterSpacing) {
-    Mask m(img.Width(), img.Height());
-    TextToMask(m, face, size, x, baseline, text, align, letterSpacing);
+    TextMask t = RenderText(face, size, x, baseline, text, align, letterSpacing, glowRadius * 3 + 4);
+    const Mask& m = t.mask;
     if (glowRadius > 0) {
         Mask g = m;
         g.Blur(glowRadius);
-        img.Composite(g, [&](int, int) { return glow; }, 1.6f, 0, 0, true);
+        img.Composite(g, [&](int, int) { return glow; }, 1.6f, t.originX, t.originY, true);
     }
     Mask outline = m;
     outline.Blur(2);
-    img.Composite(outline, [](int, int) { return Rgb(8, 10, 20); }, 2.5f);
+    img.Composite(outline, [](int, int) { return Rgb(8, 10, 20); }, 2.5f, t.originX, t.originY);
     const float capTop = baseline - size * 0.72f;
     img.Composite(m, [&](int, int y) {
         const float t = std::clamp((y - capTop) / (baseline - capTop), 0.0f, 1.0f);
         Color c = Mix(top, bottom, t);
         if (t > 0.48f && t < 0.56f) c = Clamp01(c * 0.8f);  // horizon line across the letters
         return c;
-    });
+    }, 1.0f, t.originX, t.originY);
 }
 
 }  // namespace orvane::assets::visual
