@@ -129,15 +129,20 @@ void Mixer::ServiceStream(Stream& s) {
     if (!s.active_) return;
     ALint processed = 0;
     alGetSourcei(s.source_, AL_BUFFERS_PROCESSED, &processed);
-    while (processed-- > 0) {
-        ALuint buffer = 0;
-        alSourceUnqueueBuffers(s.source_, 1, &buffer);
-        s.free_.push_back(buffer);
-        --s.queued_;
+    if (processed > 0) {
+        ALuint done[kBuffersPerStream];
+        const ALsizei n = std::min<ALint>(processed, kBuffersPerStream);
+        alSourceUnqueueBuffers(s.source_, n, done);
+        s.free_.insert(s.free_.end(), done, done + n);
+        s.queued_ -= n;
     }
+    // With nothing queued the source has stopped (an underrun, a halt) or never started.
+    const bool starved = s.queued_ == 0;
     const int32_t channels = s.format_ == AL_FORMAT_STEREO_FLOAT32 ? 2 : 1;
     const std::size_t samples = static_cast<std::size_t>(s.frames_) * static_cast<std::size_t>(channels);
     if (scratch_.size() < samples) scratch_.resize(samples);
+    ALuint filled[kBuffersPerStream];
+    ALsizei count = 0;
     while (!s.producerDone_ && !s.free_.empty()) {
         const RenderResult result = s.producer_->Render(scratch_.data(), s.frames_);
         if (result == RenderResult::Finished) {
@@ -146,20 +151,20 @@ void Mixer::ServiceStream(Stream& s) {
         }
         if (result == RenderResult::Idle) break;
         const ALuint buffer = s.free_.back();
+        s.free_.pop_back();
         alBufferData(buffer, s.format_, scratch_.data(), static_cast<ALsizei>(samples * sizeof(float)),
                      s.producer_->SampleRate());
-        alSourceQueueBuffers(s.source_, 1, &buffer);
-        s.free_.pop_back();
-        ++s.queued_;
+        filled[count++] = buffer;
     }
-    ALint state = AL_STOPPED;
-    alGetSourcei(s.source_, AL_SOURCE_STATE, &state);
-    if (state != AL_PLAYING && s.queued_ > 0) alSourcePlay(s.source_);  // first start, or after an underrun
+    if (count > 0) {
+        alSourceQueueBuffers(s.source_, count, filled);
+        s.queued_ += count;
+        if (starved) alSourcePlay(s.source_);
+    }
     if (s.producerDone_ && s.queued_ == 0) {
         s.active_ = false;
         s.ended_.store(true, std::memory_order_release);
     }
-    alGetError();
 }
 
 void Mixer::Run() {

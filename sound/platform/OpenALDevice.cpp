@@ -6,6 +6,7 @@
 
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace qxsound::platform {
@@ -67,7 +68,8 @@ OpenALDevice::~OpenALDevice() {
 
 void OpenALDevice::RenderLoopback(float* out, int32_t frames, bool serviceStreams) {
     if (!loopback_) throw Error(DSERR_INVALIDCALL, "only loopback devices render on request");
-    constexpr int32_t kSlice = 128;
+    // One stream buffer per slice: the queues stay full without servicing more often than needed.
+    const int32_t kSlice = std::max(64, sampleRate_ * Mixer::kMillisecondsPerBuffer / 1000);
     while (frames > 0) {
         const int32_t n = frames < kSlice ? frames : kSlice;
         if (serviceStreams) mixer_->Service();
@@ -79,6 +81,7 @@ void OpenALDevice::RenderLoopback(float* out, int32_t frames, bool serviceStream
 
 ContextGuard::ContextGuard(const OpenALDevice& device) : previous_(alcGetThreadContext()) {
     if (previous_ != device.Context()) alcSetThreadContext(device.Context());
+    alGetError();  // a stale error is not this caller's
 }
 
 ContextGuard::~ContextGuard() {

@@ -45,14 +45,14 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
     Cursor& c = plan_.cursor;
     const bool loops = plan_.loopEnd > plan_.loopStart;
     while (frames > 0) {
-        const bool inLoop = loops && c.repeatsLeft != 0 && c.position < plan_.loopEnd;
-        const int64_t end = inLoop ? plan_.loopEnd : plan_.length;
+        const bool looping = loops && c.repeatsLeft != 0;
+        if (looping && c.position == plan_.loopEnd) {
+            c.position = plan_.loopStart;
+            if (c.repeatsLeft > 0) --c.repeatsLeft;
+            continue;
+        }
+        const int64_t end = looping && c.position < plan_.loopEnd ? plan_.loopEnd : plan_.length;
         if (c.position >= end) {
-            if (inLoop) {
-                c.position = plan_.loopStart;
-                if (c.repeatsLeft > 0) --c.repeatsLeft;
-                continue;
-            }
             finished_.store(true, std::memory_order_release);
             return false;
         }
