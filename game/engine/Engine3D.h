@@ -294,9 +294,10 @@ class Mesh3D {
 public:
     explicit Mesh3D(std::shared_ptr<detail::MeshData> data);
 
-    // Loads a 3DS (or other assimp-readable) model, adding its triangles. 3DS files are z-up: a
-    // file's (x, y, z) becomes (x, z, y) here, so the file's +y is the mesh's forward (+z) and its
-    // +z is up. Material groups are numbered from 0 in file order. Throws on a bad file.
+    // Loads a 3DS (or other assimp-readable) model, adding its triangles. 3DS files are z-up with
+    // the model's front along -y: a file's (x, y, z) becomes (x, z, -y) here (file +z is up, file
+    // -y is the mesh's forward +z). Material groups are numbered from 0 in file order. Throws on
+    // a bad file.
     void Load3DS(std::string_view file, bool flag = true);
     // Texture of one group (-1: every group and every triangle).
     void SetTexture(const TexturePtr& texture, int32_t group = -1);

@@ -25,10 +25,10 @@ void AddNode(MeshData& mesh, const aiScene& scene, const aiNode& node, const aiM
             t.group = firstGroup + static_cast<int>(src.mMaterialIndex);
             for (int k = 0; k < 3; ++k) {
                 const unsigned idx = face.mIndices[k];
-                // assimp turns a file's z-up (x, y, z) into (x, z, -y); negating z gives (x, z, y),
-                // the usual mapping of z-up model files into a left-handed y-up world.
+                // assimp turns a 3DS file's z-up (x, y, z) into y-up (x, z, -y) through the root
+                // node's transform: the file's -y (its front) becomes the mesh's forward.
                 const aiVector3D p = transform * src.mVertices[idx];
-                t.p[k] = {p.x, p.y, -p.z};
+                t.p[k] = {p.x, p.y, p.z};
                 if (src.HasTextureCoords(0)) {
                     t.uv[k] = {src.mTextureCoords[0][idx].x, 1.0f - src.mTextureCoords[0][idx].y};
                 } else {
@@ -36,7 +36,7 @@ void AddNode(MeshData& mesh, const aiScene& scene, const aiNode& node, const aiM
                 }
                 aiVector3D n = src.HasNormals() ? normalTransform * src.mNormals[idx] : aiVector3D(0, 1, 0);
                 n.Normalize();
-                t.n[k] = {n.x, n.y, -n.z};
+                t.n[k] = {n.x, n.y, n.z};
             }
             mesh.triangles.push_back(t);
         }

@@ -23,8 +23,8 @@ protected:
 };
 
 TEST_F(ModelFileTest, A3dsModelGivesItsTrianglesAtScaleOne) {
-    // Written z-up as modellers do: a 20 x 10 floor at height 0 and a wall 8 units ahead (file y).
-    // In the world they become the floor at y = 0 and a wall at z = 8.
+    // Written z-up with the front along -y, as modellers do: a 20 x 10 floor at height 0 and a
+    // wall 8 units behind (file y = 8). In the world: the floor at y = 0, the wall at z = -8.
     enginetest::Write3ds(dir.File("2.3ds"), {{{-10, -5, 0, 10, -5, 0, 10, 5, 0}},
                                               {{-10, 8, 0, 10, 8, 0, 0, 8, 10}}});
     auto tank = scene.CreateMesh("");
@@ -36,7 +36,8 @@ TEST_F(ModelFileTest, A3dsModelGivesItsTrianglesAtScaleOne) {
     EXPECT_EQ(tank->TriangleCount(), 2);
     EXPECT_TRUE(tank->IntersectsSegment({5, 1, 0}, {5, -1, 0}, 3));
     EXPECT_FALSE(tank->IntersectsSegment({-5, 1, 0}, {-5, -1, 0}, 3));  // the floor's missing half
-    EXPECT_TRUE(tank->IntersectsSegment({0, 5, 7}, {0, 5, 9}, 3));
+    EXPECT_TRUE(tank->IntersectsSegment({0, 5, -7}, {0, 5, -9}, 3));
+    EXPECT_FALSE(tank->IntersectsSegment({0, 5, 7}, {0, 5, 9}, 3));
 
     // Placed like an enemy: moved, it is hit where it stands.
     tank->SetPosition(800, 200, 500);
