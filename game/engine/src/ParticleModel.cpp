@@ -58,6 +58,11 @@ glm::vec4 EmitterData::ColorOf(const Particle& p) const {
     return {rgb, startColor.a * fade};
 }
 
+float EmitterData::OcclusionOf(const Particle& p) const {
+    const float t = std::clamp(static_cast<float>(p.age) / static_cast<float>(p.life), 0.0f, 1.0f);
+    return 0.55f + 0.4f * t;
+}
+
 float EmitterData::SizeOf(const Particle& p) const {
     const float t = static_cast<float>(p.age) / static_cast<float>(p.life);
     return size * (0.6f + 1.4f * t);

@@ -44,6 +44,8 @@ struct EmitterData {
     // Colour and size of a particle now (alpha fades out over its life).
     glm::vec4 ColorOf(const Particle& p) const;
     float SizeOf(const Particle& p) const;
+    // How much a particle hides what is behind it: none while hot, more as it cools to smoke.
+    float OcclusionOf(const Particle& p) const;
 
 private:
     void Emit();

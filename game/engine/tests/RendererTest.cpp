@@ -45,7 +45,10 @@ float Noise(float x, float y) {
 // Sky face: deep blue overhead fading to a pale horizon, with soft clouds.
 uint32_t SkySide(int x, int y) {
     const float t = y / 255.0f;
-    const float cloud = std::max(0.0f, Noise(x / 40.0f, y / 18.0f) - 0.55f) * 2.2f * (1 - t);
+    // Clouds repeat across the face's width, so that neighbouring faces meet without a seam.
+    const float a = x / 256.0f * 6.2831853f;
+    const float n = Noise(7 + 3 * std::cos(a), y / 18.0f + 3 * std::sin(a));
+    const float cloud = std::max(0.0f, n - 0.55f) * 2.2f * (1 - t);
     const float r = 20 + 130 * t, g = 50 + 140 * t, b = 140 + 90 * t;
     return Rgb(r + (255 - r) * cloud, g + (255 - g) * cloud, b + (255 - b) * cloud);
 }

@@ -261,20 +261,29 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
 }
 
 void Renderer::UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
-                         bool additive, float alphaTest) {
+                         Blend blend, float alphaTest) {
     spriteProgram_->Use();
     glUniformMatrix4fv(spriteProgram_->Uniform("uMatrix"), 1, GL_FALSE, &matrix[0][0]);
     glUniform1i(spriteProgram_->Uniform("uTexture"), 0);
     glUniform1i(spriteProgram_->Uniform("uFogOn"), fog ? 1 : 0);
-    glUniform1i(spriteProgram_->Uniform("uAdditive"), additive ? 1 : 0);
+    glUniform1i(spriteProgram_->Uniform("uBlend"), static_cast<int>(blend));
     glUniform1f(spriteProgram_->Uniform("uAlphaTest"), alphaTest);
     if (v) {
         glUniform3fv(spriteProgram_->Uniform("uEye"), 1, &v->eye[0]);
         glUniform3fv(spriteProgram_->Uniform("uFogColor"), 1, &v->fogColor[0]);
         glUniform2fv(spriteProgram_->Uniform("uFog"), 1, &v->fog[0]);
     }
-    if (additive) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    else glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    switch (blend) {
+    case Blend::Alpha:
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    case Blend::Additive:
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+    case Blend::Glow:
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    }
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
 }
@@ -312,7 +321,8 @@ void Renderer::DrawBillboards(EngineState& state, const FrameView& v) {
         scratch_.clear();
         QuadStream::AddQuad(scratch_, tris[1][2], tris[0][2], tris[0][1], tris[0][0],
                             glm::vec4(1.0f), glm::vec4(1.0f));
-        UseSprite(v.viewProjection, textures_.Get(texture), true, &v, additive, 0.01f);
+        UseSprite(v.viewProjection, textures_.Get(texture), true, &v,
+                  additive ? Blend::Additive : Blend::Alpha, 0.01f);
         quads_.Draw(scratch_);
     }
 }
@@ -327,35 +337,47 @@ void Renderer::DrawParticles(const EngineState& state, const FrameView& v) {
         for (const Particle& p : emitter->particles) {
             const float half = emitter->SizeOf(p) * 0.5f;
             const glm::vec3 r = right * half, u = up * half;
-            const glm::vec4 color = emitter->ColorOf(p);
+            // Premultiplied: hot young particles add light, older ones also hide what is behind.
+            const glm::vec4 c = emitter->ColorOf(p);
+            const glm::vec4 color(glm::vec3(c) * c.a, c.a * emitter->OcclusionOf(p));
             QuadStream::AddQuad(scratch_, p.position - r + u, p.position + r + u, p.position + r - u,
                                 p.position - r - u, color, color);
         }
         const GLuint texture = emitter->texture ? textures_.Get(emitter->texture) : textures_.SoftSpot();
-        UseSprite(v.viewProjection, texture, true, &v, true, 0.0f);
+        UseSprite(v.viewProjection, texture, true, &v, Blend::Glow, 0.0f);
         quads_.Draw(scratch_);
     }
 }
 
-void Renderer::DrawSunAndFlares(const EngineState& state, const FrameView& v, const Draw2D& item,
-                                std::vector<QuadVertex>& out) {
-    const TerrainData& terrain = state.terrain;
-    const glm::vec3 direction = terrain.SunDirection();
-    float sx = 0, sy = 0;
+void Renderer::PlaceSun(const EngineState& state, const FrameView& v) {
+    sunVisible_ = 0.0f;
+    const glm::vec3 direction = state.terrain.SunDirection();
     if (glm::dot(direction, glm::normalize(state.camera.target - state.camera.eye)) <= 0.0f) return;
-    if (!state.camera.Project(v.eye + direction * 1000.0f, sx, sy)) return;
-    // The sun fades out towards the screen edges and behind hills.
-    const float edge = std::max(std::fabs(sx - 400.0f) / 400.0f, std::fabs(sy - 300.0f) / 300.0f);
-    float visible = 1.0f - std::clamp((edge - 0.75f) / 0.5f, 0.0f, 1.0f);
-    for (int k = 1; k <= 48 && visible > 0.0f; ++k) {
-        const glm::vec3 p = v.eye + direction * (k * 40.0f);
-        if (p.x < 0 || p.z < 0 || p.x > terrain.Width() || p.z > terrain.Depth()) break;
-        if (p.y < terrain.GetHeight(p.x, p.z)) visible = 0.0f;
-    }
-    if (visible <= 0.0f) return;
+    if (!state.camera.Project(v.eye + direction * 1000.0f, sunX_, sunY_)) return;
+    // The sun fades out towards the screen edges, and where the scene in front of it (terrain,
+    // meshes: whatever wrote depth) covers it.
+    const float edge = std::max(std::fabs(sunX_ - 400.0f) / 400.0f, std::fabs(sunY_ - 300.0f) / 300.0f);
+    const float inView = 1.0f - std::clamp((edge - 0.75f) / 0.5f, 0.0f, 1.0f);
+    if (inView <= 0.0f) return;
+    constexpr int kHalf = 4, kSide = 2 * kHalf + 1;
+    const int cx = static_cast<int>(sunX_), cy = height_ - 1 - static_cast<int>(sunY_);
+    if (cx - kHalf < 0 || cy - kHalf < 0 || cx + kHalf >= width_ || cy + kHalf >= height_) return;
+    float depth[kSide * kSide];
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glReadPixels(cx - kHalf, cy - kHalf, kSide, kSide, GL_DEPTH_COMPONENT, GL_FLOAT, depth);
+    int open = 0;
+    for (float d : depth) open += d >= 0.99999f ? 1 : 0;
+    sunVisible_ = inView * static_cast<float>(open) / (kSide * kSide);
+}
+
+void Renderer::DrawSunAndFlares(const EngineState& state, const Draw2D& item,
+                                std::vector<QuadVertex>& out) {
+    if (sunVisible_ <= 0.0f) return;
+    const TerrainData& terrain = state.terrain;
+    const float sx = sunX_, sy = sunY_;
     if (item.kind == Draw2D::Kind::Sun) {
         const float half = 32.0f * terrain.sunSize;
-        const glm::vec4 white(1.0f, 1.0f, 1.0f, visible);
+        const glm::vec4 white(1.0f, 1.0f, 1.0f, sunVisible_);
         QuadStream::AddQuad(out, {sx - half, sy - half, 0}, {sx + half, sy - half, 0},
                             {sx + half, sy + half, 0}, {sx - half, sy + half, 0}, white, white);
         return;
@@ -377,7 +399,7 @@ void Renderer::DrawSunAndFlares(const EngineState& state, const FrameView& v, co
     const float half = 8.0f * flare->size;
     glm::vec4 color = glm::mix(UnpackColor(flare->color1), UnpackColor(flare->color2),
                                std::clamp(t, 0.0f, 1.0f));
-    color.a *= visible;
+    color.a *= sunVisible_;
     QuadStream::AddQuad(out, {at.x - half, at.y - half, 0}, {at.x + half, at.y - half, 0},
                         {at.x + half, at.y + half, 0}, {at.x - half, at.y + half, 0}, color, color);
 }
@@ -392,7 +414,7 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
             QuadStream::AddQuad(scratch_, {item.x1, item.y1, 0}, {item.x2, item.y1, 0},
                                 {item.x2, item.y2, 0}, {item.x1, item.y2, 0},
                                 UnpackColor(item.color), UnpackColor(item.color2));
-            UseSprite(ortho, textures_.Get(item.texture), false, nullptr, false, 0.0f);
+            UseSprite(ortho, textures_.Get(item.texture), false, nullptr, Blend::Alpha, 0.0f);
             break;
         }
         case Draw2D::Kind::Text: {
@@ -403,16 +425,17 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
             QuadStream::AddQuad(scratch_, {x, y, 0}, {x + text.width, y, 0},
                                 {x + text.width, y + text.height, 0}, {x, y + text.height, 0},
                                 color, color);
-            UseSprite(ortho, text.texture, false, nullptr, false, 0.0f);
+            UseSprite(ortho, text.texture, false, nullptr, Blend::Alpha, 0.0f);
             break;
         }
         case Draw2D::Kind::Sun:
             flareCounter_ = 0;
+            PlaceSun(state, v);
             [[fallthrough]];
         case Draw2D::Kind::LensFlare:
-            DrawSunAndFlares(state, v, item, scratch_);
+            DrawSunAndFlares(state, item, scratch_);
             UseSprite(ortho, item.texture ? textures_.Get(item.texture) : textures_.SoftSpot(), false,
-                      nullptr, true, 0.0f);
+                      nullptr, Blend::Additive, 0.0f);
             break;
         }
         quads_.Draw(scratch_);
@@ -422,7 +445,7 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
         scratch_.clear();
         const glm::vec4 black(0.0f, 0.0f, 0.0f, cover);
         QuadStream::AddQuad(scratch_, {0, 0, 0}, {800, 0, 0}, {800, 600, 0}, {0, 600, 0}, black, black);
-        UseSprite(ortho, textures_.White(), false, nullptr, false, 0.0f);
+        UseSprite(ortho, textures_.White(), false, nullptr, Blend::Alpha, 0.0f);
         quads_.Draw(scratch_);
     }
 }

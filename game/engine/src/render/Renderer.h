@@ -53,11 +53,14 @@ private:
     void DrawBillboards(EngineState& state, const FrameView& v);
     void DrawParticles(const EngineState& state, const FrameView& v);
     void DrawOverlay(const EngineState& state, const FrameView& v);
-    void DrawSunAndFlares(const EngineState& state, const FrameView& v, const Draw2D& item,
-                          std::vector<QuadVertex>& out);
+    void PlaceSun(const EngineState& state, const FrameView& v);
+    void DrawSunAndFlares(const EngineState& state, const Draw2D& item, std::vector<QuadVertex>& out);
     GpuMesh& MeshFor(const MeshData& mesh);
+    // Alpha: ordinary transparency. Additive: light added. Glow: premultiplied colour added over
+    // what is behind, dimmed by alpha (fire that turns to smoke).
+    enum class Blend { Alpha = 0, Additive = 1, Glow = 2 };
     void UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
-                   bool additive, float alphaTest);
+                   Blend blend, float alphaTest);
 
     int width_, height_;
     GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
@@ -68,6 +71,7 @@ private:
     TextRenderer text_;
     GLuint skyVao_ = 0, skyVbo_ = 0, clampSampler_ = 0;
     int flareCounter_ = 0;
+    float sunX_ = 0, sunY_ = 0, sunVisible_ = 0;
     std::unordered_map<const MeshData*, GpuMesh> meshes_;
     std::vector<QuadVertex> scratch_;
     uint64_t frames_ = 0;

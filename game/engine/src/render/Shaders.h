@@ -97,19 +97,28 @@ in vec2 vUv;
 in vec4 vColor;
 uniform sampler2D uTexture;
 uniform int uFogOn;
-uniform int uAdditive;
+uniform int uBlend;  // 0 alpha, 1 additive, 2 glow (premultiplied)
 uniform float uAlphaTest;
 uniform vec3 uEye;
 uniform vec3 uFogColor;
 uniform vec2 uFog;
 out vec4 outColor;
 void main() {
-    vec4 color = texture(uTexture, vUv) * vColor;
-    if (color.a <= uAlphaTest) discard;
+    vec4 tex = texture(uTexture, vUv);
+    vec4 color;
+    if (uBlend == 2) {
+        // A texture without alpha (light on black) covers as much as it is bright.
+        float coverage = tex.a * max(tex.r, max(tex.g, tex.b));
+        color = vec4(tex.rgb * tex.a * vColor.rgb, coverage * vColor.a);
+    } else {
+        color = tex * vColor;
+        if (color.a <= uAlphaTest) discard;
+    }
     if (uFogOn != 0) {
         float f = smoothstep(uFog.x, uFog.y, length(uEye - vWorld));
-        if (uAdditive != 0) color.rgb *= 1.0 - f;
-        else color.rgb = mix(color.rgb, uFogColor, f);
+        if (uBlend == 0) color.rgb = mix(color.rgb, uFogColor, f);
+        else if (uBlend == 1) color.rgb *= 1.0 - f;
+        else color *= 1.0 - f;
     }
     outColor = color;
 }
