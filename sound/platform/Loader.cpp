@@ -141,6 +141,23 @@ std::vector<uint8_t> MakeSegmentFile(int32_t length, int32_t repeats, int32_t lo
 }
 
 std::shared_ptr<DirectMusicSegment8> OpenALLoader::LoadSegment(const std::string& fileName) {
+    std::error_code ec;
+    const auto path = std::filesystem::absolute(fileName, ec).lexically_normal().string();
+    const auto modified = std::filesystem::last_write_time(fileName, ec);
+    const auto size = ec ? 0 : std::filesystem::file_size(fileName, ec);
+    if (!ec) {
+        auto it = cache_.find(path);
+        if (it != cache_.end() && it->second.modified == modified && it->second.size == size) {
+            if (auto content = it->second.content.lock()) return std::make_shared<OpenALSegment>(content);
+        }
+    }
+    auto content = Decode(fileName);
+    std::erase_if(cache_, [](const auto& entry) { return entry.second.content.expired(); });
+    if (!ec) cache_[path] = Cached{content, modified, size};
+    return std::make_shared<OpenALSegment>(std::move(content));
+}
+
+std::shared_ptr<const SegmentContent> OpenALLoader::Decode(const std::string& fileName) {
     std::vector<uint8_t> head(12, 0);
     {
         std::ifstream in(fileName, std::ios::binary);
@@ -169,7 +186,7 @@ std::shared_ptr<DirectMusicSegment8> OpenALLoader::LoadSegment(const std::string
     } else {
         content = WaveContent(PcmData::ReadFile(fileName), Title(fileName));
     }
-    return std::make_shared<OpenALSegment>(std::make_shared<const SegmentContent>(std::move(content)));
+    return std::make_shared<const SegmentContent>(std::move(content));
 }
 
 }  // namespace qxsound::platform

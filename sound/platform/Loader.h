@@ -6,14 +6,28 @@
 #include "Segment.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace qxsound::platform {
 
+// Like DirectMusic's loader it keeps what it loaded: loading a file again while a segment of it is
+// alive (and the file is unchanged) shares the decoded content instead of decoding it again.
 class OpenALLoader final : public DirectMusicLoader8 {
 public:
     std::shared_ptr<DirectMusicSegment8> LoadSegment(const std::string& fileName) override;
+
+private:
+    struct Cached {
+        std::weak_ptr<const SegmentContent> content;
+        std::filesystem::file_time_type modified;
+        std::uintmax_t size = 0;
+    };
+    std::shared_ptr<const SegmentContent> Decode(const std::string& fileName);
+
+    std::map<std::string, Cached> cache_;
 };
 
 // A segment file: RIFF "DMSG" with a "segh" chunk (int32 little-endian length, repeats, loop start,

@@ -59,8 +59,9 @@ private:
 // One per device: owns the streams and the thread that refills them every few milliseconds.
 class Mixer {
 public:
-    static constexpr int32_t kBuffersPerStream = 4;
-    static constexpr int32_t kMillisecondsPerBuffer = 6;
+    // Three 10 ms buffers per stream: 30 ms ahead at most, and few OpenAL calls per second.
+    static constexpr int32_t kBuffersPerStream = 3;
+    static constexpr int32_t kMillisecondsPerBuffer = 10;
 
     explicit Mixer(OpenALDevice& device);
     ~Mixer();

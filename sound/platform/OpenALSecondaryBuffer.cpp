@@ -12,6 +12,9 @@ namespace {
 
 float GainOf(int32_t hundredthsOfDb) { return std::pow(10.0f, static_cast<float>(hundredthsOfDb) / 2000.0f); }
 
+// OpenAL Soft renders a centred mono source 4.5 dB down on each stereo channel.
+constexpr float kCentreMakeUp = 1.6788040f;
+
 }  // namespace
 
 std::shared_ptr<OpenALSecondaryBuffer> OpenALSecondaryBuffer::FromFile(std::shared_ptr<OpenALDevice> device,
@@ -38,6 +41,7 @@ OpenALSecondaryBuffer::OpenALSecondaryBuffer(std::shared_ptr<OpenALDevice> devic
     alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
     alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
     alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+    alSourcef(source_, AL_MAX_GAIN, kCentreMakeUp);
     try {
         Upload();
     } catch (...) {
@@ -64,7 +68,13 @@ void OpenALSecondaryBuffer::Upload() {
     const std::size_t frames = static_cast<std::size_t>(pcm_->Frames());
     const std::size_t ch = static_cast<std::size_t>(pcm_->Channels());
     const ALsizei rate = pcm_->SampleRate();
-    if (pcm_->IsShort()) {
+    if (ch == 1 && pan_ == 0) {
+        if (pcm_->IsShort())
+            alBufferData(buffer_, AL_FORMAT_MONO16, pcm_->Shorts().data(), static_cast<ALsizei>(frames * 2), rate);
+        else
+            alBufferData(buffer_, AL_FORMAT_MONO_FLOAT32, pcm_->Floats().data(), static_cast<ALsizei>(frames * 4), rate);
+        gainScale_ = kCentreMakeUp;
+    } else if (pcm_->IsShort()) {
         const auto& in = pcm_->Shorts();
         std::vector<int16_t> out(frames * 2);
         for (std::size_t f = 0; f < frames; ++f) {
@@ -74,6 +84,7 @@ void OpenALSecondaryBuffer::Upload() {
             out[2 * f + 1] = pan_ < 0 ? static_cast<int16_t>(std::lrint(r * right)) : r;
         }
         alBufferData(buffer_, AL_FORMAT_STEREO16, out.data(), static_cast<ALsizei>(out.size() * sizeof(int16_t)), rate);
+        gainScale_ = 1.0f;
     } else {
         const auto& in = pcm_->Floats();
         std::vector<float> out(frames * 2);
@@ -83,10 +94,16 @@ void OpenALSecondaryBuffer::Upload() {
         }
         alBufferData(buffer_, AL_FORMAT_STEREO_FLOAT32, out.data(), static_cast<ALsizei>(out.size() * sizeof(float)),
                      rate);
+        gainScale_ = 1.0f;
     }
     ThrowOnAlError("uploading sound data");
     alSourcei(source_, AL_BUFFER, static_cast<ALint>(buffer_));
     ThrowOnAlError("attaching sound data");
+    ApplyGain();
+}
+
+void OpenALSecondaryBuffer::ApplyGain() {
+    alSourcef(source_, AL_GAIN, volume_ == DSBVOLUME_MIN ? 0.0f : GainOf(volume_) * gainScale_);
 }
 
 void OpenALSecondaryBuffer::Require(int32_t flag, const char* what) const {
@@ -161,9 +178,9 @@ void OpenALSecondaryBuffer::SetVolume(int32_t volume) {
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
         throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
     ContextGuard guard(*device_);
-    alSourcef(source_, AL_GAIN, volume == DSBVOLUME_MIN ? 0.0f : GainOf(volume));
-    ThrowOnAlError("setting the volume");
     volume_ = volume;
+    ApplyGain();
+    ThrowOnAlError("setting the volume");
 }
 
 int32_t OpenALSecondaryBuffer::GetPan() {

@@ -1,6 +1,7 @@
-// A DirectSound secondary buffer over one OpenAL buffer and source. 2D data is uploaded as stereo
-// (mono duplicated) on a direct-channels source, so it plays at full level as DirectSound does;
-// pan attenuates the opposite channel in the uploaded data.
+// A DirectSound secondary buffer over one OpenAL buffer and source, at full level with centre pan
+// as DirectSound plays it: mono data at pan 0 stays mono (OpenAL pans it to the centre at -4.5 dB,
+// which the source gain makes up for); stereo data, and mono data once panned, is uploaded as stereo
+// on a direct-channels source, with the pan attenuating the opposite channel in the uploaded data.
 #pragma once
 
 #include "DirectSound.h"
@@ -41,6 +42,7 @@ private:
     OpenALSecondaryBuffer(std::shared_ptr<OpenALDevice> device, std::shared_ptr<const PcmData> pcm,
                           const DSBUFFERDESC& desc);
     void Upload();
+    void ApplyGain();
     void Require(int32_t flag, const char* what) const;
     ALint State() const;
 
@@ -52,7 +54,8 @@ private:
     int32_t volume_ = 0;
     int32_t pan_ = 0;
     int32_t frequency_ = 0;
-    int32_t pendingFrame_ = 0;  // cursor of a source that is not playing or paused
+    int32_t pendingFrame_ = 0;
+    float gainScale_ = 1.0f;  // cursor of a source that is not playing or paused
     EffectChain effects_;
 };
 

@@ -146,29 +146,29 @@ std::shared_ptr<const PcmData> PcmData::FromFloat(std::vector<float> samples, in
     return data;
 }
 
-std::shared_ptr<const std::vector<float>> PcmData::StereoAt(int32_t sampleRate) const {
+std::shared_ptr<const std::vector<float>> PcmData::FloatsAt(int32_t sampleRate) const {
     std::lock_guard lock(cacheMutex_);
-    auto& slot = stereo_[sampleRate];
+    auto& slot = converted_[sampleRate];
     if (slot) return slot;
     auto out = std::make_shared<std::vector<float>>();
     const std::size_t ch = static_cast<std::size_t>(channels_);
-    const auto frame = [&](std::size_t f, std::size_t c) { return Sample(f * ch + (ch == 2 ? c : 0)); };
+    const auto frames = static_cast<std::size_t>(frames_);
     if (sampleRate == sampleRate_) {
-        out->resize(static_cast<std::size_t>(frames_) * 2);
-        for (std::size_t f = 0; f < static_cast<std::size_t>(frames_); ++f) {
-            (*out)[2 * f] = frame(f, 0);
-            (*out)[2 * f + 1] = frame(f, 1);
-        }
-    } else {
+        out->resize(frames * ch);
+        for (std::size_t i = 0; i < out->size(); ++i) (*out)[i] = Sample(i);
+    } else if (frames > 0) {
         const double step = static_cast<double>(sampleRate_) / sampleRate;
-        const auto n = static_cast<std::size_t>(std::floor((frames_ - 1) / step)) + 1;
-        out->resize(n * 2);
+        const auto n = static_cast<std::size_t>(std::floor(static_cast<double>(frames - 1) / step)) + 1;
+        out->resize(n * ch);
         for (std::size_t i = 0; i < n; ++i) {
             const double pos = static_cast<double>(i) * step;
             const auto f = static_cast<std::size_t>(pos);
             const auto t = static_cast<float>(pos - static_cast<double>(f));
-            const std::size_t g = f + 1 < static_cast<std::size_t>(frames_) ? f + 1 : f;
-            for (std::size_t c = 0; c < 2; ++c) (*out)[2 * i + c] = frame(f, c) + (frame(g, c) - frame(f, c)) * t;
+            const std::size_t g = f + 1 < frames ? f + 1 : f;
+            for (std::size_t c = 0; c < ch; ++c) {
+                const float a = Sample(f * ch + c);
+                (*out)[i * ch + c] = a + (Sample(g * ch + c) - a) * t;
+            }
         }
     }
     slot = std::move(out);

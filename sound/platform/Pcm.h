@@ -1,5 +1,5 @@
 // Decoded audio data (libsndfile), kept in the file's own sample scale so that it saves back
-// unchanged, with stereo float copies at other rates made on demand.
+// unchanged, with float copies at other rates made on demand.
 #pragma once
 
 #include <sndfile.h>
@@ -38,8 +38,9 @@ public:
         return IsShort() ? static_cast<float>(shorts_[i]) * (1.0f / 32768.0f) : floats_[i];
     }
 
-    // Interleaved stereo float at `sampleRate` (linear interpolation), made once per rate.
-    std::shared_ptr<const std::vector<float>> StereoAt(int32_t sampleRate) const;
+    // Interleaved float samples (the data's own channel count) at `sampleRate`, by linear
+    // interpolation; made once per rate.
+    std::shared_ptr<const std::vector<float>> FloatsAt(int32_t sampleRate) const;
 
     // Writes a WAV file in the format the data came from.
     void WriteFile(const std::string& fileName) const;
@@ -55,7 +56,7 @@ private:
     std::vector<int16_t> shorts_;
     std::vector<float> floats_;
     mutable std::mutex cacheMutex_;
-    mutable std::map<int32_t, std::shared_ptr<const std::vector<float>>> stereo_;
+    mutable std::map<int32_t, std::shared_ptr<const std::vector<float>>> converted_;
 };
 
 }  // namespace qxsound::platform

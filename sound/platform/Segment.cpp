@@ -41,7 +41,8 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
     std::lock_guard lock(mutex_);
     if (finished_.load(std::memory_order_relaxed)) return false;
     const float* data = plan_.data->data();
-    const auto available = static_cast<int64_t>(plan_.data->size() / 2);
+    const bool mono = plan_.channels == 1;
+    const auto available = static_cast<int64_t>(plan_.data->size() / (mono ? 1 : 2));
     Cursor& c = plan_.cursor;
     const bool loops = plan_.loopEnd > plan_.loopStart;
     while (frames > 0) {
@@ -58,8 +59,17 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
         }
         const int64_t n = std::min<int64_t>(frames, end - c.position);
         const int64_t real = std::clamp<int64_t>(available - c.position, 0, n);  // past the data: silence
-        const float* src = data + 2 * c.position;
-        for (int64_t i = 0; i < 2 * real; ++i) out[i] += src[i];
+        float* __restrict dst = out;
+        if (mono) {
+            const float* __restrict src = data + c.position;
+            for (int64_t i = 0; i < real; ++i) {
+                dst[2 * i] += src[i];
+                dst[2 * i + 1] += src[i];
+            }
+        } else {
+            const float* __restrict src = data + 2 * c.position;
+            for (int64_t i = 0; i < 2 * real; ++i) dst[i] += src[i];
+        }
         out += 2 * n;
         frames -= static_cast<int32_t>(n);
         c.position += n;
@@ -100,7 +110,8 @@ void OpenALSegment::SetRepeats(int32_t repeats) {
 
 std::shared_ptr<SegmentState> OpenALSegment::MakeState(int32_t sampleRate, int32_t musicTime) {
     SegmentState::Plan plan;
-    plan.data = content_->pcm->StereoAt(sampleRate);
+    plan.data = content_->pcm->FloatsAt(sampleRate);
+    plan.channels = content_->pcm->Channels();
     plan.length = content_->FrameAt(length_, sampleRate);
     plan.loopStart = std::min(content_->FrameAt(loopStart_, sampleRate), plan.length);
     plan.loopEnd = loopEnd_ > 0 ? std::min(content_->FrameAt(loopEnd_, sampleRate), plan.length) : plan.length;

@@ -41,7 +41,8 @@ public:
         int32_t repeatsLeft = 0;  // -1: without end
     };
     struct Plan {
-        std::shared_ptr<const std::vector<float>> data;  // stereo at the path's rate
+        std::shared_ptr<const std::vector<float>> data;  // at the path's rate
+        int32_t channels = 2;                            // of `data`: 1 or 2
         int64_t length = 0;
         int64_t loopStart = 0;
         int64_t loopEnd = 0;
