@@ -11,9 +11,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #if defined(__SSE__)
-#include <xmmintrin.h>
+#include <emmintrin.h>
 #endif
 #include <cstring>
 
@@ -58,7 +59,10 @@ inline F4 Splat(float v) noexcept { return F4{v, v, v, v}; }
 // Lane i of v in all four lanes.
 template <int i>
 inline F4 Broadcast(F4 v) noexcept {
-#if defined(__clang__)
+#if defined(__SSE2__)
+    // pshufd copies and shuffles in one instruction (shufps needs a copy first).
+    return (F4)_mm_shuffle_epi32((__m128i)v, i * 0x55);
+#elif defined(__clang__)
     return __builtin_shufflevector(v, v, i, i, i, i);
 #else
     return __builtin_shuffle(v, I4{i, i, i, i});
@@ -137,10 +141,11 @@ inline float Dot3(F4 a, F4 b) noexcept {
     return (p[0] + p[1]) + p[2];
 }
 
-// Three vectors side by side: lane k holds vector k as (x[k], y[k], z[k]).
-struct Lanes {
-    F4 x, y, z;
-};
+// (a.b) in every lane, added as (x + y) + z.
+inline F4 DotSplat(F4 a, F4 b) noexcept {
+    const F4 p = a * b;
+    return (Broadcast<0>(p) + Broadcast<1>(p)) + Broadcast<2>(p);
+}
 
 inline F4 Sqrt(F4 v) noexcept {
 #if defined(__SSE__)
@@ -150,47 +155,39 @@ inline F4 Sqrt(F4 v) noexcept {
 #endif
 }
 
-// Normalize3 of every lane at once (one square root and three divisions for all vectors).
-inline Lanes NormalizeLanes(const Lanes& v) noexcept {
-    const F4 length = Sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    const I4 nonzero = length != 0.0f;
-    return Lanes{(F4)((I4)(v.x / length) & nonzero), (F4)((I4)(v.y / length) & nonzero),
-                 (F4)((I4)(v.z / length) & nonzero)};
+// v / |v|, with |v| = sqrt((x*x + y*y) + z*z); the zero vector stays zero.
+inline F4 Normalize3(F4 v) noexcept {
+    const F4 length = Sqrt(DotSplat(v, v));
+    if (length[0] == 0.0f) return F4{};
+    return v / length;
+}
+
+// VectorComponentAlong: rewrites both arguments as unit vectors.
+inline F4 ComponentAlong(F4& v1, F4& v2) noexcept {
+    v1 = Normalize3(v1);
+    v2 = Normalize3(v2);
+    return v1 * DotSplat(v1, v2);
+}
+
+// VectorComponentOrthogonal: rewrites both arguments as unit vectors.
+inline F4 ComponentOrthogonal(F4& v1, F4& v2) noexcept {
+    const F4 along = ComponentAlong(v1, v2);
+    return v2 - along;
 }
 
 // Gram-Schmidt on the x, y, z parts of rows 1-3; row 4 and column 4 keep their values.
-// The helper chain normalises each vector several times:
-//   a = N(r0), r1 = N(r1): b = r1 - (a.r1) a           (VectorComponentOrthogonal(a, r1))
-//   a = N(a),  r2 = N(r2): c1 = r2 - (a.r2) a          (VectorComponentOrthogonal(a, r2))
-//   b = N(b),  r2' = N(r2): c2 = (b.r2') b            (VectorComponentAlong(b, r2))
-//   c = c1 - c2; a = N(a), b = N(b), c = N(c)
-// Grouped by dependency these are three rounds of three independent normalisations, done
-// here a round at a time with the three vectors in lanes 0-2 (lane 3 holds (1, 0, 0), which
-// never divides 0 by 0).
 inline void Reorthogonalize(Rows& m) noexcept {
-    const Rows t = Transpose(Rows{{m.r[0], m.r[1], m.r[2], F4{1.0f, 0.0f, 0.0f, 0.0f}}});
-    const Lanes n1 = NormalizeLanes(Lanes{t.r[0], t.r[1], t.r[2]});  // a1, r1n, r2n
-
-    // b = r1n - (a1 . r1n) a1 into lane 1; lanes 0 and 2 carry a1 and r2n into round 2.
-    const I4 lane1 = {0, -1, 0, 0}, lane2 = {0, 0, -1, 0};
-    F4 ax = Broadcast<0>(n1.x), ay = Broadcast<0>(n1.y), az = Broadcast<0>(n1.z);
-    const F4 d1 = ax * n1.x + ay * n1.y + az * n1.z;
-    const Lanes n2 = NormalizeLanes(Lanes{Select(lane1, n1.x - ax * d1, n1.x), Select(lane1, n1.y - ay * d1, n1.y),
-                                          Select(lane1, n1.z - az * d1, n1.z)});  // a2, bN, r2nn
-
-    // c1 = r2n - (a2 . r2n) a2 and c2 = (bN . r2nn) bN, both in lane 2.
-    ax = Broadcast<0>(n2.x), ay = Broadcast<0>(n2.y), az = Broadcast<0>(n2.z);
-    const F4 d2 = ax * n1.x + ay * n1.y + az * n1.z;
-    const F4 bx = Broadcast<1>(n2.x), by = Broadcast<1>(n2.y), bz = Broadcast<1>(n2.z);
-    const F4 d3 = bx * n2.x + by * n2.y + bz * n2.z;
-    const Lanes c{(n1.x - ax * d2) - bx * d3, (n1.y - ay * d2) - by * d3, (n1.z - az * d2) - bz * d3};
-    const Lanes n3 = NormalizeLanes(Lanes{Select(lane2, c.x, n2.x), Select(lane2, c.y, n2.y), Select(lane2, c.z, n2.z)});
-
-    const Rows back = Transpose(Rows{{n3.x, n3.y, n3.z, F4{}}});
     const I4 xyz = {-1, -1, -1, 0};
-    m.r[0] = Select(xyz, back.r[0], m.r[0]);
-    m.r[1] = Select(xyz, back.r[1], m.r[1]);
-    m.r[2] = Select(xyz, back.r[2], m.r[2]);
+    F4 a = (F4)((I4)m.r[0] & xyz);
+    F4 r1 = (F4)((I4)m.r[1] & xyz);
+    F4 r2 = (F4)((I4)m.r[2] & xyz);
+    F4 b = ComponentOrthogonal(a, r1);         // a, r1 unit; b = r1 - (a.r1) a
+    const F4 c1 = ComponentOrthogonal(a, r2);  // r2 unit; c1 = r2 - (a.r2) a
+    const F4 c2 = ComponentAlong(b, r2);       // b unit; c2 = (b.r2) b
+    const F4 c = c1 - c2;
+    m.r[0] = Select(xyz, Normalize3(a), m.r[0]);
+    m.r[1] = Select(xyz, Normalize3(b), m.r[1]);
+    m.r[2] = Select(xyz, Normalize3(c), m.r[2]);
 }
 
 // --- checked arithmetic ----------------------------------------------------------------------
@@ -201,16 +198,27 @@ inline void Reorthogonalize(Rows& m) noexcept {
 // when both factors are non-zero and the result is below the normal range.
 // The fast paths test all lanes at once; only a failure is examined element by element.
 
-inline F4 Abs(F4 v) noexcept { return (F4)((I4)v & 0x7fffffff); }
+using U4 = uint32_t __attribute__((vector_size(16)));
 
+// |v| as bits: the sign cleared.
+inline I4 AbsBits(F4 v) noexcept { return (I4)v & 0x7fffffff; }
+
+// Lanes outside the normal range: zero, subnormal, infinite or not a number. Adding
+// 0x7f800000 to the magnitude bits (wrapping) maps the normal magnitudes 0x00800000 ..
+// 0x7f7fffff onto the lowest signed values, INT_MIN .. -0x1000001, and everything else above.
+inline I4 NotNormal(I4 absBits) noexcept { return (I4)((U4)absBits + 0x7f800000u) > -0x1000001; }
+
+// A sum fails when it is not normal and not zero.
 inline I4 BadSum(F4 sum) noexcept {
-    const F4 a = Abs(sum);
-    return ~(a <= FLT_MAX) | ((a < FLT_MIN) & (sum != 0.0f));
+    const I4 a = AbsBits(sum);
+    return NotNormal(a) & ~(a == 0);
 }
 
-inline I4 BadProduct(F4 product, F4 factor, float value) noexcept {
-    const F4 a = Abs(product);
-    return ~(a <= FLT_MAX) | ((a < FLT_MIN) & (factor != 0.0f) & (value != 0.0f ? -1 : 0));
+// A product fails when it is not normal and not an exact zero: zero is exact when a factor is
+// zero (nonZeroValue is all ones when the scalar factor is not zero).
+inline I4 BadProduct(F4 product, F4 factor, I4 nonZeroValue) noexcept {
+    const I4 a = AbsBits(product);
+    return NotNormal(a) & ~((a | (AbsBits(factor) & nonZeroValue)) == 0);
 }
 
 inline bool BadSum(float sum) noexcept {
@@ -254,7 +262,9 @@ inline MathError SumStepwise(const Rows& a, const Rows& b, Rows& out) noexcept {
 // elements before the faulty one scaled and the others unchanged.
 inline MathError ScaleRows123(float value, Rows& m) noexcept {
     const F4 s0 = value * m.r[0], s1 = value * m.r[1], s2 = value * m.r[2];
-    const I4 bad = BadProduct(s0, m.r[0], value) | BadProduct(s1, m.r[1], value) | BadProduct(s2, m.r[2], value);
+    const I4 nonZeroValue = I4{} - (value != 0.0f ? 1 : 0);
+    const I4 bad = BadProduct(s0, m.r[0], nonZeroValue) | BadProduct(s1, m.r[1], nonZeroValue) |
+                   BadProduct(s2, m.r[2], nonZeroValue);
     if (__builtin_expect(Any(bad), 0)) return ScaleRows123Stepwise(value, m);
     m.r[0] = s0;
     m.r[1] = s1;

@@ -94,25 +94,26 @@ private:
     Matrix4 Failure(const char* operation, const MathError& error) noexcept;
     void Thrust(const Vector3& axis, float magnitude, const char* operation) noexcept;
 
-    // Simulation state first: Move reads and writes these. Vectors are kept as x, y, z and a
+    // Simulation state first, grouped by use: MoveLinear touches only the first three cache
+    // lines (orientation, linear state, mass and flags). Vectors are kept as x, y, z and a
     // fourth element that stays +0, so that the step code handles each as one 16-byte value.
-    alignas(16) Matrix4 orientation_{};           // rows 1-3: side, up, forward axes
-    alignas(16) Matrix4 inverseInertiaTensor_{};  // body axes
-    alignas(16) Matrix4 momentOfInertia_{};
+    alignas(64) Matrix4 orientation_{};  // rows 1-3: side, up, forward axes
     alignas(16) float position_[4] = {};
     alignas(16) float velocity_[4] = {};
     alignas(16) float force_[4] = {};
     alignas(16) float constantForce_[4] = {};
-    alignas(16) float angularVelocity_[4] = {};
-    alignas(16) float angularMomentum_[4] = {};
-    alignas(16) float torque_[4] = {};
     float mass_ = 1.0f;
     bool active_ = true;
     int16_t index_ = 0;
+    ErrorCode lastErrorCode_ = ErrorCode::None;
+    alignas(16) float angularVelocity_[4] = {};
+    alignas(16) float angularMomentum_[4] = {};
+    alignas(16) float torque_[4] = {};
+    alignas(16) Matrix4 inverseInertiaTensor_{};  // body axes
+    alignas(16) Matrix4 momentOfInertia_{};
     Vector3 acceleration_{};
     Vector3 angularAcceleration_{};
 
-    ErrorCode lastErrorCode_ = ErrorCode::None;
     std::string lastError_;
 };
 
