@@ -20,39 +20,39 @@ namespace {
 
 constexpr float kStep = 0.02f;
 
-struct BodySpec {
+struct BodyParameters {
     float mass, length, width, height;
     dynamora::Vector3 velocity, spin;
 };
 
-std::vector<BodySpec> Specs(int count) {
+std::vector<BodyParameters> Parameters(int count) {
     std::mt19937 engine(42);
     std::uniform_real_distribution<float> size(0.5f, 4.0f), speed(-5.0f, 5.0f), spin(-1.0f, 1.0f);
-    std::vector<BodySpec> specs;
+    std::vector<BodyParameters> parameters;
     for (int i = 0; i < count; ++i)
-        specs.push_back(BodySpec{size(engine) * 10, size(engine), size(engine), size(engine),
+        parameters.push_back(BodyParameters{size(engine) * 10, size(engine), size(engine), size(engine),
                                  dynamora::Vector3{speed(engine), speed(engine), speed(engine)},
                                  dynamora::Vector3{spin(engine), spin(engine), spin(engine)}});
-    return specs;
+    return parameters;
 }
 
-double Counted(benchmark::State& state, int bodies) {
+// Reports the time of one body-step as "per_body".
+void Counted(benchmark::State& state, int bodies) {
     state.counters["per_body"] =
         benchmark::Counter(static_cast<double>(bodies), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    return 0;
 }
 
 std::vector<std::shared_ptr<dynamora::clsRigidBody>> DynamoraBodies(int count) {
     dynamora::clsMomentOfInertia inertia;
     std::vector<std::shared_ptr<dynamora::clsRigidBody>> bodies;
-    for (const BodySpec& spec : Specs(count)) {
+    for (const BodyParameters& p : Parameters(count)) {
         auto body = std::make_shared<dynamora::clsRigidBody>();
-        body->Mass(spec.mass);
-        body->Initialize(inertia.ComputeRectangle(spec.mass, spec.length, spec.width, spec.height));
-        body->Velocity(spec.velocity);
-        body->ConstantForce(dynamora::Vector3{0, -9.81f * spec.mass, 0});
+        body->Mass(p.mass);
+        body->Initialize(inertia.ComputeRectangle(p.mass, p.length, p.width, p.height));
+        body->Velocity(p.velocity);
+        body->ConstantForce(dynamora::Vector3{0, -9.81f * p.mass, 0});
         // A torque that spins the body up; after a few steps it turns at a steady rate.
-        body->Torque(dynamora::VectorScale(spec.spin, spec.mass * 50));
+        body->Torque(dynamora::VectorScale(p.spin, p.mass * 50));
         for (int i = 0; i < 50; ++i) body->Move(kStep);
         bodies.push_back(std::move(body));
     }
@@ -88,18 +88,18 @@ struct BulletBody {
 
 std::vector<BulletBody> BulletBodies(int count, btBoxShape& shape) {
     std::vector<BulletBody> bodies;
-    for (const BodySpec& spec : Specs(count)) {
+    for (const BodyParameters& p : Parameters(count)) {
         BulletBody b;
         b.motion = std::make_unique<btDefaultMotionState>();
-        const btScalar m = spec.mass;
+        const btScalar m = p.mass;
         // Same box tensor as ComputeRectangle: w along x, h along y, l along z.
-        const btVector3 inertia((spec.length * spec.length + spec.height * spec.height) * m / 12,
-                                (spec.width * spec.width + spec.length * spec.length) * m / 12,
-                                (spec.width * spec.width + spec.height * spec.height) * m / 12);
+        const btVector3 inertia((p.length * p.length + p.height * p.height) * m / 12,
+                                (p.width * p.width + p.length * p.length) * m / 12,
+                                (p.width * p.width + p.height * p.height) * m / 12);
         b.body = std::make_unique<btRigidBody>(btRigidBody::btRigidBodyConstructionInfo(m, b.motion.get(), &shape, inertia));
         b.body->setGravity(btVector3(0, -9.81f, 0));
-        b.body->setLinearVelocity(btVector3(spec.velocity.x, spec.velocity.y, spec.velocity.z));
-        b.body->setAngularVelocity(btVector3(spec.spin.x, spec.spin.y, spec.spin.z));
+        b.body->setLinearVelocity(btVector3(p.velocity.x, p.velocity.y, p.velocity.z));
+        b.body->setAngularVelocity(btVector3(p.spin.x, p.spin.y, p.spin.z));
         b.body->setActivationState(DISABLE_DEACTIVATION);
         bodies.push_back(std::move(b));
     }

@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <thread>
 
 using namespace dynamora;
 using namespace dynamora::testing;
@@ -151,6 +152,11 @@ TEST(MatrixHelpers, LastMathErrorIsPerThreadAndUntouchedByTheOutParameterForm) {
     EXPECT_FALSE(error);
     EXPECT_TRUE(LastMathError()) << "the out-parameter form must not reset the thread's record";
     EXPECT_STREQ(ErrorText(ErrorCode::Overflow), "overflow");
+
+    MathError seenElsewhere{ErrorCode::Overflow, 0, nullptr};
+    std::thread([&] { seenElsewhere = LastMathError(); }).join();
+    EXPECT_FALSE(seenElsewhere) << "another thread has its own record";
+    EXPECT_TRUE(LastMathError());
 }
 
 TEST(Reorthogonalize, OrthonormalMatrixIsUnchangedAndRowFourColumnFourAreLeftAlone) {
