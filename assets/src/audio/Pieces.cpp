@@ -184,7 +184,7 @@ std::vector<PieceSpec> Compose() {
     // 7: storm front, D minor in three, French horn over harp and strings.
     pieces.push_back({
         .fileName = "7.mid", .title = "Storm Front", .tempo = 96, .beatsPerBar = 3,
-        .tonic = 50, .mode = Scale::kAeolian, .keySharps = -1, .keyMinor = true,
+        .tonic = 38, .mode = Scale::kAeolian, .keySharps = -1, .keyMinor = true,
         .leadProgram = 60, .arpProgram = 46, .padProgram = 49, .bassProgram = 32,
         .intro = {0, 0, 5, 4}, .partA = {0, 3, 6, 2, 5, 3, 4, 4}, .partB = {5, 6, 0, 3, 5, 6, 4, 4},
         .sevenths = false,

@@ -37,18 +37,19 @@ Signal Explosion() {
     rumbleFilter.SetLowpass(110, 0.9);
     debrisFilter.SetBandpass(2500, 2.0);
     Oscillator sub(Oscillator::Shape::Sine);
-    double debrisEnergy = 0;
+    double debrisEnergy = 0, debrisTarget = 0;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = TimeOf(i);
         const float white = noise.White();
         const double crack = crackFilter.Process(white) * std::exp(-t / 0.012);
-        bodyFilter.SetLowpass(150 + 4500 * std::exp(-t / 0.22), 0.8);
+        if (i % kControlRate == 0) bodyFilter.SetLowpass(150 + 4500 * std::exp(-t / 0.22), 0.8);
         const double body = bodyFilter.Process(white) * AttackDecay(t, 0.004, 0.42);
         const double rumble = rumbleFilter.Process(rumbleNoise.Brown()) * AttackDecay(t, 0.015, 0.8);
         const double thump = sub.Next(28 + 45 * std::exp(-t / 0.35)) * AttackDecay(t, 0.006, 0.45);
         // Debris: sparse clicks that thin out over the first second.
-        if (debris.Uniform() < 0.004 * std::exp(-t / 0.5)) debrisEnergy = 0.3 + 0.7 * debris.Uniform();
-        debrisEnergy *= 0.995;
+        if (debris.Uniform() < 0.004 * std::exp(-t / 0.5)) debrisTarget = 0.3 + 0.7 * debris.Uniform();
+        debrisEnergy += (debrisTarget - debrisEnergy) * 0.02;  // soft onset, no click
+        debrisTarget *= 0.994;
         const double crackle = debrisFilter.Process(static_cast<float>(white * debrisEnergy));
         out[i] = static_cast<float>(0.9 * crack + 1.0 * body + 2.2 * rumble + 0.7 * thump + 0.8 * crackle);
     }
@@ -61,14 +62,16 @@ Signal Launch() {
     Oscillator zap(Oscillator::Shape::Saw), low(Oscillator::Shape::Square, 0.25);
     Noise noise(0x1A'4C10);
     Biquad zapFilter, whoosh;
+    OnePole airTone;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = TimeOf(i);
         const double f = 220 + 1500 * std::exp(-t / 0.055);
-        zapFilter.SetLowpass(2500 + 5000 * std::exp(-t / 0.08), 1.2);
+        if (i % kControlRate == 0) {
+            zapFilter.SetLowpass(2500 + 5000 * std::exp(-t / 0.08), 1.2);
+            }
         const double tone = zapFilter.Process(static_cast<float>(zap.Next(f) + 0.6 * low.Next(f * 0.501)));
-        whoosh.SetBandpass(600 + 3000 * std::exp(-t / 0.1), 1.4);
-        const double air = whoosh.Process(noise.White());
-        out[i] = static_cast<float>(0.7 * tone * AttackDecay(t, 0.002, 0.08) + 1.2 * air * AttackDecay(t, 0.01, 0.12));
+        const double air = airTone.Process(whoosh.Process(noise.White()), 5000);
+        out[i] = static_cast<float>(1.0 * tone * AttackDecay(t, 0.002, 0.1) + 0.6 * air * AttackDecay(t, 0.01, 0.12));
     }
     FadeEdges(out, 0.001, 0.08);
     return out;
@@ -126,7 +129,7 @@ Signal StartJingle() {
     Biquad sweep;
     for (std::size_t i = 0; i < Samples(1.0); ++i) {
         const double t = TimeOf(i);
-        sweep.SetBandpass(300 + 2500 * t, 2.0);
+        if (i % kControlRate == 0) sweep.SetBandpass(300 + 2500 * t, 2.0);
         out[i] += static_cast<float>(0.25 * sweep.Process(noise.White()) * std::sin(kPi * t));
     }
     const int notes[] = {60, 64, 67, 72};  // C E G C
@@ -216,7 +219,8 @@ Signal GameOverSting() {
             const double detune = (k % 2 == 0) ? 1.004 : 0.996;
             x += saws[static_cast<std::size_t>(k)].Next(NoteFrequency(chord[k / 2]) * detune);
         }
-        filter.SetLowpass(500 + 250 * wobble.Next(0.7), 0.9);
+        const double wobbleNow = wobble.Next(0.7);
+        if (i % kControlRate == 0) filter.SetLowpass(500 + 250 * wobbleNow, 0.9);
         const double pad = filter.Process(static_cast<float>(0.15 * x));
         const double amp = std::min(1.0, t / 0.03) * std::min(1.0, (length - t) / 0.8);
         out[i] = static_cast<float>(amp * (pad + 0.5 * sub.Next(NoteFrequency(24)) + 0.6 * windFilter.Process(wind.Pink())));

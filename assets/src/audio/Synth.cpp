@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 
 namespace orvane::assets::audio {
 
@@ -148,10 +147,16 @@ float OnePole::Process(float x, double cutoff) {
 Signal Modal(const std::vector<Partial>& partials, double seconds, double startPhase) {
     Signal out(Samples(seconds), 0.0f);
     for (const auto& p : partials) {
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            const double t = TimeOf(i);
-            out[i] += static_cast<float>(p.amplitude * std::exp(-t / p.decay) *
-                                         std::sin(2.0 * kPi * (p.frequency * t + startPhase)));
+        // A decaying phasor rotated once per sample: (re, im) *= damping * e^(i w).
+        const double w = 2.0 * kPi * p.frequency / kSampleRate;
+        const double damping = std::exp(-1.0 / (p.decay * kSampleRate));
+        const double stepRe = damping * std::cos(w), stepIm = damping * std::sin(w);
+        double re = p.amplitude * std::cos(2.0 * kPi * startPhase), im = p.amplitude * std::sin(2.0 * kPi * startPhase);
+        for (auto& sample : out) {
+            sample += static_cast<float>(im);
+            const double nextRe = re * stepRe - im * stepIm;
+            im = re * stepIm + im * stepRe;
+            re = nextRe;
         }
     }
     return out;
@@ -245,32 +250,29 @@ void Limit(Signal& signal, double ceiling) {
         const double a = std::abs(signal[i]);
         need[i] = a > ceiling ? ceiling / a : 1.0;
     }
-    // Sliding minimum over [i - half, i + half].
+    // Sliding minimum over [i - half, i + half] (van Herk / Gil-Werman: block-wise prefix and suffix
+    // minima of the requirement padded with 1 on both sides).
+    const std::size_t padded = n + 2 * half;
+    auto at = [&](std::size_t j) { return j < half || j >= half + n ? 1.0 : need[j - half]; };
+    std::vector<double> prefix(padded), suffix(padded);
+    for (std::size_t j = 0; j < padded; ++j)
+        prefix[j] = j % width == 0 ? at(j) : std::min(prefix[j - 1], at(j));
+    for (std::size_t j = padded; j-- > 0;)
+        suffix[j] = (j + 1) % width == 0 || j + 1 == padded ? at(j) : std::min(suffix[j + 1], at(j));
     std::vector<double> windowMin(n);
-    std::deque<std::size_t> candidates;
-    for (std::size_t j = 0; j < n + half; ++j) {
-        if (j < n) {
-            while (!candidates.empty() && need[candidates.back()] >= need[j]) candidates.pop_back();
-            candidates.push_back(j);
-        }
-        if (j >= half) {
-            const std::size_t i = j - half;
-            while (candidates.front() + half < i) candidates.pop_front();
-            windowMin[i] = need[candidates.front()];
-        }
-    }
+    for (std::size_t i = 0; i < n; ++i) windowMin[i] = std::min(suffix[i], prefix[i + width - 1]);
     // Box average over the same window, edges padded with the edge values (which are themselves
     // minima over windows containing the samples near the edge), so it never exceeds the requirement.
-    std::vector<double> prefix(n + 1, 0.0);
-    for (std::size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + windowMin[i];
+    std::vector<double> sums(n + 1, 0.0);
+    for (std::size_t i = 0; i < n; ++i) sums[i + 1] = sums[i] + windowMin[i];
     std::vector<double> gain(n);
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t lo = i >= half ? i - half : 0;
         const std::size_t hi = std::min(n - 1, i + half);
-        const double inside = prefix[hi + 1] - prefix[lo];
-        const double padded = static_cast<double>(half - (i - lo)) * windowMin[0] +
-                              static_cast<double>(half - (hi - i)) * windowMin[n - 1];
-        gain[i] = (inside + padded) / width;
+        const double inside = sums[hi + 1] - sums[lo];
+        const double edges = static_cast<double>(half - (i - lo)) * windowMin[0] +
+                             static_cast<double>(half - (hi - i)) * windowMin[n - 1];
+        gain[i] = (inside + edges) / width;
     }
     const double release = 1.0 - std::exp(-1.0 / (0.08 * kSampleRate));
     double g = 1.0;
@@ -290,8 +292,9 @@ void Normalise(Signal& signal, double targetDb, double ceilingDb) {
     for (int pass = 0; pass < 5; ++pass) {
         const double rms = GatedRms(signal);
         if (rms <= 0) return;
+        if (pass > 0 && std::abs(ToDb(rms / target)) < 0.05) return;
         Amplify(signal, target / rms);
-        Limit(signal, ceiling);
+        if (Peak(signal) > ceiling) Limit(signal, ceiling);
     }
 }
 

@@ -2,6 +2,7 @@
 // and loudness normalisation. Signals are mono float buffers at kSampleRate, nominally in [-1, 1].
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,8 @@ namespace orvane::assets::audio {
 
 constexpr int kSampleRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
+// Swept filters recompute their coefficients once per this many samples.
+constexpr std::size_t kControlRate = 16;
 
 using Signal = std::vector<float>;
 

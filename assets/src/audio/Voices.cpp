@@ -17,7 +17,7 @@ Signal Brass(double frequency, double seconds, double release) {
         const double x = a.Next(frequency * 1.003 * vibrato) + b.Next(frequency * 0.997 * vibrato) +
                          0.3 * sub.Next(frequency * 0.5);
         const double brightness = 1.5 + 5.0 * AttackDecay(t, 0.04, 0.3) + 1.5 * std::min(1.0, t / 0.05);
-        filter.SetLowpass(frequency * brightness, 0.9);
+        if (i % kControlRate == 0) filter.SetLowpass(frequency * brightness, 0.9);
         double amp = shape.At(t);
         if (t > seconds) amp *= std::max(0.0, 1.0 - (t - seconds) / release);
         out[i] = static_cast<float>(0.3 * amp * filter.Process(static_cast<float>(x)));
