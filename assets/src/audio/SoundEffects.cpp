@@ -205,9 +205,10 @@ Signal LevelComplete() {
 Signal GameOverSting() {
     const double length = 2.4;
     Signal out = Silence(length);
-    const int chord[] = {36, 43, 48, 51, 55};  // C minor, low and dark
+    const int chord[] = {36, 43, 48, 51, 55, 60, 63};  // C minor, low and dark, with a mid-range voice on top
+    constexpr int kVoices = 7;
     std::vector<Oscillator> saws;
-    for (int k = 0; k < 10; ++k) saws.emplace_back(Oscillator::Shape::Saw, 0.1 * k);
+    for (int k = 0; k < 2 * kVoices; ++k) saws.emplace_back(Oscillator::Shape::Saw, 0.1 * k);
     Oscillator sub(Oscillator::Shape::Sine), wobble(Oscillator::Shape::Sine);
     Noise wind(0x6A'3E01);
     Biquad filter, windFilter;
@@ -215,15 +216,15 @@ Signal GameOverSting() {
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = TimeOf(i);
         double x = 0;
-        for (int k = 0; k < 10; ++k) {
+        for (int k = 0; k < 2 * kVoices; ++k) {
             const double detune = (k % 2 == 0) ? 1.004 : 0.996;
             x += saws[static_cast<std::size_t>(k)].Next(NoteFrequency(chord[k / 2]) * detune);
         }
         const double wobbleNow = wobble.Next(0.7);
-        if (i % kControlRate == 0) filter.SetLowpass(500 + 250 * wobbleNow, 0.9);
-        const double pad = filter.Process(static_cast<float>(0.15 * x));
+        if (i % kControlRate == 0) filter.SetLowpass(950 + 350 * wobbleNow, 1.1);
+        const double pad = filter.Process(static_cast<float>(0.12 * x));
         const double amp = std::min(1.0, t / 0.03) * std::min(1.0, (length - t) / 0.8);
-        out[i] = static_cast<float>(amp * (pad + 0.5 * sub.Next(NoteFrequency(24)) + 0.6 * windFilter.Process(wind.Pink())));
+        out[i] = static_cast<float>(amp * (pad + 0.3 * sub.Next(NoteFrequency(24)) + 0.4 * windFilter.Process(wind.Pink())));
     }
     return out;
 }
