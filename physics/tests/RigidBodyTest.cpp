@@ -36,6 +36,10 @@ TEST(RigidBody, GetMatrixBeforeInitializeHasZeroAxesAndThePosition) {
     Matrix4 expected;
     expected.m41 = 1, expected.m42 = 2, expected.m43 = 3;
     EXPECT_EQ(body.MoveLinear(0.0f), expected);
+    body.Torque(Vector3{0, 5, 0});
+    EXPECT_EQ(body.Move(0.5f), expected) << "a full step keeps the zero axes";
+    EXPECT_EQ(body.Move(0.5f), expected);
+    EXPECT_FALSE(body.Failed());
     body.Velocity(Vector3{3, 4, 0});
     EXPECT_FLOAT_EQ(body.Speed(), 5.0f);
 }
