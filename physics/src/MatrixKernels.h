@@ -13,10 +13,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include <cstring>
+
 #if defined(__SSE__)
 #include <emmintrin.h>
 #endif
-#include <cstring>
 
 namespace dynamora::kernels {
 
@@ -52,9 +53,6 @@ inline Matrix4 Store(const Rows& rows) noexcept {
 
 inline F4 Load(const Vector3& v) noexcept { return F4{v.x, v.y, v.z, 0.0f}; }
 inline Vector3 Store3(F4 v) noexcept { return Vector3{v[0], v[1], v[2]}; }
-
-// All four lanes v (not 0 + v, which would turn -0 into +0).
-inline F4 Splat(float v) noexcept { return F4{v, v, v, v}; }
 
 // Lane i of v in all four lanes.
 template <int i>
@@ -114,16 +112,8 @@ inline Rows MultiplyTransposed(const Rows& a, const Rows& b) noexcept {
     return Rows{{ColumnTimes<0>(a, b), ColumnTimes<1>(a, b), ColumnTimes<2>(a, b), ColumnTimes<3>(a, b)}};
 }
 
-// The transpose.
-inline Rows Transpose(const Rows& m) noexcept {
-    const F4 t0 = Shuffle<0, 4, 1, 5>(m.r[0], m.r[1]), t1 = Shuffle<0, 4, 1, 5>(m.r[2], m.r[3]);
-    const F4 t2 = Shuffle<2, 6, 3, 7>(m.r[0], m.r[1]), t3 = Shuffle<2, 6, 3, 7>(m.r[2], m.r[3]);
-    return Rows{{Shuffle<0, 1, 4, 5>(t0, t1), Shuffle<2, 3, 6, 7>(t0, t1), Shuffle<0, 1, 4, 5>(t2, t3),
-                 Shuffle<2, 3, 6, 7>(t2, t3)}};
-}
-
-// o x S, where S is the skew matrix of w = (x, y, z, +0) (w x v = v x S for row vectors),
-// padded with a zero row and column 4:
+// o x S, where S is the skew matrix of w = (x, y, z, +0), padded with a zero row and column 4
+// (for a row vector v, v x S is the cross product v x w):
 //   ( 0  -z   y  0)
 //   ( z   0  -x  0)
 //   (-y   x   0  0)
@@ -135,11 +125,6 @@ inline Rows MultiplySkew(const Rows& o, F4 w) noexcept {
 }
 
 // --- vectors ----------------------------------------------------------------------------------
-
-inline float Dot3(F4 a, F4 b) noexcept {
-    const F4 p = a * b;
-    return (p[0] + p[1]) + p[2];
-}
 
 // (a.b) in every lane, added as (x + y) + z.
 inline F4 DotSplat(F4 a, F4 b) noexcept {
