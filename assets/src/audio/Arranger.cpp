@@ -149,20 +149,27 @@ private:
         static const Development kFirst[] = {Development::Rise, Development::Ornament, Development::Invert};
         static const Development kSecond[] = {Development::Fragment, Development::Invert, Development::Ornament};
         int anchor = 14;
+        int count = 0;
         for (std::size_t b = 0; b < bars_.size(); ++b) {
             const Bar& bar = bars_[b];
-            if (bar.indexInPart % 4 != 0 || bar.section == 'I' || bar.section == 'C') continue;
+            if (bar.indexInPart % 4 != 0 || bar.section == 'I') continue;
+            // A breakdown rests, then hints at the main theme, inverted and softer, over its last phrase.
+            const bool hint = bar.section == 'C';
+            if (hint && bar.indexInPart != 4) continue;
             const auto& chords = ChordsOf(spec_, bar.section);
             const std::vector<int> four(chords.begin() + bar.indexInPart, chords.begin() + bar.indexInPart + 4);
-            const bool answer = bar.indexInPart % 8 == 4;
+            const bool answer = bar.indexInPart % 8 == 4 && !hint;
             const int k = bar.occurrence % 3;
-            const Motif& motif = bar.section == 'A' ? spec_.motifA : spec_.motifB;
-            const auto notes = Phrase(motif, four, static_cast<int>(b), bar16_, answer ? kSecond[k] : kFirst[k],
-                                      answer ? 0 : 1, anchor);
+            const Motif& motif = bar.section == 'B' ? spec_.motifB : spec_.motifA;
+            const Development development = hint ? Development::Invert : answer ? kSecond[k] : kFirst[k];
+            const auto notes = Phrase(motif, four, static_cast<int>(b), bar16_, development, answer ? 0 : 1, anchor);
             for (const auto& n : notes) {
+                // A little deterministic unevenness, as a player would have.
+                const int lilt = (count++ * 5) % 7 - 3;
+                const int velocity = std::clamp(hint ? n.velocity - 18 + lilt : n.velocity + lilt, 1, 127);
                 track.AddNote(static_cast<std::uint32_t>(n.start * kTicksPerSixteenth),
                               static_cast<std::uint32_t>(n.length * kTicksPerSixteenth - 12), kLead,
-                              scale_.Pitch(n.degree), n.velocity);
+                              scale_.Pitch(n.degree), velocity);
             }
         }
     }
@@ -190,6 +197,23 @@ private:
 
     void WritePad(MidiTrack& track) {
         SetUpChannel(track, kPad, spec_.padProgram, 80, 44, 70, 50);
+        // The pad swells in over the intro (expression), and is at full expression from the first theme on.
+        for (std::size_t b = 0; b < bars_.size() && bars_[b].section == 'I'; ++b) {
+            const int introBars = static_cast<int>(spec_.intro.size());
+            for (int beat = 0; beat < spec_.beatsPerBar; ++beat) {
+                const int step = static_cast<int>(b) * spec_.beatsPerBar + beat;
+                track.AddController(Tick(static_cast<int>(b), 4 * beat), kPad, 11,
+                                    70 + 57 * step / (introBars * spec_.beatsPerBar));
+            }
+        }
+        if (bars_.front().section == 'I') {
+            for (std::size_t b = 0; b < bars_.size(); ++b) {
+                if (bars_[b].section != 'I') {
+                    track.AddController(Tick(static_cast<int>(b), 0), kPad, 11, 127);
+                    break;
+                }
+            }
+        }
         // Voice-led chords; a tone shared with the next chord of the same section is held over.
         std::vector<int> voicing;
         std::map<int, std::uint32_t> sounding;  // pitch -> start tick
