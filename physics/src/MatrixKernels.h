@@ -29,16 +29,16 @@ struct Rows {
 };
 static_assert(sizeof(Matrix4) == sizeof(Rows), "Matrix4 must be sixteen packed floats");
 
-// Row by row, so that the rows can live in registers.
-inline F4 LoadRow(const Matrix4& m, int row) noexcept {
-    F4 r;
-    std::memcpy(&r, reinterpret_cast<const char*>(&m) + sizeof r * row, sizeof r);
-    return r;
-}
+// Unaligned 16-byte access to float storage (may_alias: the storage is declared as floats).
+using F4Storage = float __attribute__((vector_size(16), may_alias, aligned(4)));
 
-inline void StoreRow(Matrix4& m, int row, F4 r) noexcept {
-    std::memcpy(reinterpret_cast<char*>(&m) + sizeof r * row, &r, sizeof r);
-}
+inline F4 LoadF4(const void* p) noexcept { return *static_cast<const F4Storage*>(p); }
+inline void StoreF4(void* p, F4 v) noexcept { *static_cast<F4Storage*>(p) = v; }
+
+// Row by row, so that the rows can live in registers.
+inline F4 LoadRow(const Matrix4& m, int row) noexcept { return LoadF4(reinterpret_cast<const char*>(&m) + sizeof(F4) * row); }
+
+inline void StoreRow(Matrix4& m, int row, F4 r) noexcept { StoreF4(reinterpret_cast<char*>(&m) + sizeof(F4) * row, r); }
 
 inline Rows Load(const Matrix4& m) noexcept { return Rows{{LoadRow(m, 0), LoadRow(m, 1), LoadRow(m, 2), LoadRow(m, 3)}}; }
 

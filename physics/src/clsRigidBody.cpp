@@ -75,12 +75,8 @@ MathError Invert(const Matrix4& m, Matrix4& inverse) {
 using kernels::F4;
 
 // The padded vector members as lanes and back.
-F4 Lanes(const float (&v)[4]) {
-    F4 lanes;
-    std::memcpy(&lanes, v, sizeof lanes);
-    return lanes;
-}
-void Put(float (&v)[4], F4 lanes) { std::memcpy(v, &lanes, sizeof lanes); }
+F4 Lanes(const float (&v)[4]) { return kernels::LoadF4(v); }
+void Put(float (&v)[4], F4 lanes) { kernels::StoreF4(v, lanes); }
 Vector3 Get(const float (&v)[4]) { return Vector3{v[0], v[1], v[2]}; }
 void Put(float (&v)[4], const Vector3& value) { Put(v, kernels::Load(value)); }
 
