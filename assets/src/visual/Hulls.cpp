@@ -249,7 +249,8 @@ void WriteHulls(const std::filesystem::path& dir) {
         const std::string num = std::to_string(n);
         const uint32_t seed = 1100u + 10u * static_cast<uint32_t>(n);
         SaveJpg(dir / ("a" + num + ".jpg"), TankArmour(t, seed));
-        SaveJpg(dir / ("b" + num + ".jpg"), ShipHull(t.hull, t.accent, t.lights, seed + 1));
+        // Starships fly against the sky: hulls a shade darker than the theme's light tones.
+        SaveJpg(dir / ("b" + num + ".jpg"), ShipHull(t.hull * 0.78f, t.accent, t.lights, seed + 1));
         SaveJpg(dir / ("ab" + num + ".jpg"), HulkHull(t.hulk, t.lights, seed + 2));
     }
     SaveJpg(dir / "fire.jpg", FireTexture());

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace orvane::assets::visual {
 
@@ -23,9 +24,18 @@ Color Bands(const Theme& t, float h) {
     return Mix(t.high, t.peak, SmoothStep(0.78f, 0.9f, h));
 }
 
-Color TerrainColour(const Theme& t, float u, float v) {
+// What the themes colour: height, slope, sunlight and a few noise fields, sampled once on the
+// height map's grid and shared by every theme.
+struct Ground {
+    float h, slope, light, p, a, g, crack;
+};
+
+constexpr int kGroundSize = kTerrainTextureSize / 2;
+
+Ground GroundAt(float u, float v) {
     const Fbm patches{4, 2.0f, 0.5f};
-    const float h = TerrainHeight(u, v);
+    Ground s{};
+    s.h = TerrainHeight(u, v);
     const float e = 1.0f / kTerrainTextureSize;
     // Surface normal with the heights exaggerated as a mid-level factor would show them.
     const float dx = (TerrainHeight(u + e, v) - TerrainHeight(u - e, v)) / (2 * e);
@@ -34,20 +44,35 @@ Color TerrainColour(const Theme& t, float u, float v) {
     float nx = -dx * k, ny = 1.0f, nz = -dz * k;
     const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
     nx /= len, ny /= len, nz /= len;
-    const float slope = 1.0f - ny;
+    s.slope = 1.0f - ny;
     // Light from the sun, low in the west (towards -x).
     const float lx = -0.85f, ly = 0.5f, lz = 0.15f;
-    const float light = std::clamp(0.55f + 0.6f * (nx * lx + ny * ly + nz * lz), 0.35f, 1.2f);
+    s.light = std::clamp(0.55f + 0.6f * (nx * lx + ny * ly + nz * lz), 0.35f, 1.2f);
+    s.p = patches(u * 24.0f, v * 24.0f, 101u);
+    s.a = patches(u * 9.0f + 4.0f, v * 9.0f, 109u);
+    s.g = Perlin(u * 96.0f, v * 96.0f, 105u);
+    s.crack = Fbm{4, 2.0f, 0.5f}.Ridged(u * 12.0f, v * 12.0f, 103u);
+    return s;
+}
 
-    const uint32_t seed = 100u + static_cast<uint32_t>(t.index);
-    const float p = patches(u * 24.0f, v * 24.0f, seed);
-    const float g = Perlin(u * 96.0f, v * 96.0f, seed + 5u);
+const std::vector<Ground>& GroundGrid() {
+    static const std::vector<Ground> grid = [] {
+        std::vector<Ground> g;
+        g.reserve(static_cast<size_t>(kGroundSize) * kGroundSize);
+        for (int y = 0; y < kGroundSize; ++y)
+            for (int x = 0; x < kGroundSize; ++x) g.push_back(GroundAt((x + 0.5f) / kGroundSize, (y + 0.5f) / kGroundSize));
+        return g;
+    }();
+    return grid;
+}
+
+Color TerrainColour(const Theme& t, const Ground& s, float u, float v) {
+    const float h = s.h, slope = s.slope, light = s.light, p = s.p, a = s.a, g = s.g;
     Color c = Bands(t, h + 0.07f * p);
     c = Mix(c, t.high, SmoothStep(0.05f, 0.2f, slope) * 0.8f);  // bare rock on steep ground
     if (h > 0.8f) c = Mix(c, t.peak, SmoothStep(0.8f, 0.9f, h + 0.05f * p) * (1.0f - SmoothStep(0.15f, 0.35f, slope)));
 
     // Theme accents.
-    const float a = patches(u * 9.0f + 4.0f, v * 9.0f, seed + 9u);
     switch (t.index) {
         case 3: {  // dunes: wind ripples across the sand
             const float ripple = 0.5f + 0.5f * std::sin((u * 0.8f + v) * 420.0f + p * 9.0f);
@@ -56,13 +81,11 @@ Color TerrainColour(const Theme& t, float u, float v) {
             break;
         }
         case 4: {  // ice: dark blue cracks
-            const float crack = Fbm{4, 2.0f, 0.5f}.Ridged(u * 14.0f, v * 14.0f, seed + 3u);
-            c = Mix(c, t.accent, SmoothStep(0.82f, 0.95f, crack) * 0.6f);
+            c = Mix(c, t.accent, SmoothStep(0.82f, 0.95f, s.crack) * 0.6f);
             break;
         }
         case 7: {  // volcanic: glowing lava in the valleys and cracks
-            const float crack = Fbm{4, 2.0f, 0.5f}.Ridged(u * 10.0f, v * 10.0f, seed + 3u);
-            const float lava = std::max(1.0f - SmoothStep(0.08f, 0.2f, h + 0.04f * p), SmoothStep(0.86f, 0.97f, crack) * 0.9f);
+            const float lava = std::max(1.0f - SmoothStep(0.08f, 0.2f, h + 0.04f * p), SmoothStep(0.86f, 0.97f, s.crack) * 0.9f);
             c = Mix(c, t.accent * (1.0f + 0.3f * g), lava);
             return Clamp01(Mix(c * light, c, lava));
         }
@@ -88,9 +111,12 @@ Color TerrainColour(const Theme& t, float u, float v) {
 
 // Colours follow the height map's own resolution; the full-size texture adds fine grain on top.
 Image TerrainTexture(const Theme& t) {
-    const int half = kTerrainTextureSize / 2;
-    Image base(half, half);
-    base.Fill([&](float x, float y) { return TerrainColour(t, x / half, y / half); });
+    const auto& ground = GroundGrid();
+    Image base(kGroundSize, kGroundSize);
+    for (int y = 0; y < kGroundSize; ++y)
+        for (int x = 0; x < kGroundSize; ++x)
+            base.At(x, y) = TerrainColour(t, ground[static_cast<size_t>(y) * kGroundSize + x], (x + 0.5f) / kGroundSize,
+                                          (y + 0.5f) / kGroundSize);
     Image img = base.Resized(kTerrainTextureSize, kTerrainTextureSize);
     const uint32_t seed = 200u + static_cast<uint32_t>(t.index);
     for (int y = 0; y < kTerrainTextureSize; ++y)
@@ -120,7 +146,7 @@ Image DetailTexture(const Theme& t) {
                 break;
             default: {
                 // Pebbles: small bright and dark specks.
-                const float s = fbm(u * 4.0f, v * 4.0f, seed + 3, period * 4, period * 4);
+                const float s = Fbm{3, 2.0f, 0.5f}(u * 4.0f, v * 4.0f, seed + 3, period * 4, period * 4);
                 n += 0.5f * SmoothStep(0.45f, 0.6f, s) - 0.3f * SmoothStep(0.5f, 0.65f, -s);
                 break;
             }

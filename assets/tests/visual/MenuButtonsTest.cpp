@@ -49,14 +49,17 @@ TEST(MenuButtons, BordersLieJustInsideTheClickRectangles) {
         EXPECT_LT(EdgeDistance(d, true, r.x1 + 2, r.y1, r.y2), 40);
         EXPECT_LT(EdgeDistance(d, true, r.x2 - 2, r.y1, r.y2), 40);
         EXPECT_LT(EdgeDistance(d, false, r.y1 + 2, r.x1, r.x2), 40);
-        if (r.y2 < d.height) EXPECT_LT(EdgeDistance(d, false, r.y2 - 2, r.x1, r.x2), 40);
+        if (r.y2 < d.height) {
+            EXPECT_LT(EdgeDistance(d, false, r.y2 - 2, r.x1, r.x2), 40);
+        }
         // On the bounds and just outside: background, clearly unlike the border.
         for (int off : {0, 2}) {
             EXPECT_GT(EdgeDistance(d, true, r.x1 - off, r.y1, r.y2), 90) << "left, offset " << off;
             EXPECT_GT(EdgeDistance(d, true, r.x2 + off, r.y1, r.y2), 90) << "right, offset " << off;
             EXPECT_GT(EdgeDistance(d, false, r.y1 - off, r.x1, r.x2), 90) << "top, offset " << off;
-            if (r.y2 + off < d.height)
+            if (r.y2 + off < d.height) {
                 EXPECT_GT(EdgeDistance(d, false, r.y2 + off, r.x1, r.x2), 90) << "bottom, offset " << off;
+            }
         }
         // Between border and label: the button's dark blue face.
         const Pixel face = d.At(r.x1 + 7, (r.y1 + r.y2) / 2);

@@ -85,8 +85,11 @@ TEST(Models, TankIsThirtyByTwentyByThirtyWithItsGunForward) {
     sum /= static_cast<float>(n);
     EXPECT_LT(std::abs(sum.x), 2.0f);
     EXPECT_GT(sum.y, 0.0f);
-    for (const auto& p : t.points)
-        if (p.z > t.hi.z - 1.2f) EXPECT_LT(std::abs(p.x), 3.0f);
+    for (const auto& p : t.points) {
+        if (p.z > t.hi.z - 1.2f) {
+            EXPECT_LT(std::abs(p.x), 3.0f);
+        }
+    }
     EXPECT_TRUE(t.allHaveUvs);
     EXPECT_TRUE(t.uvsInRange);
     EXPECT_GT(t.signedVolume, 0.0) << "triangles face outwards";
