@@ -8,26 +8,44 @@
 
 namespace qxsound::platform {
 
+namespace {
+
+// OpenAL Soft renders a centred mono source 4.5 dB down on each stereo channel.
+constexpr float kCentreMakeUp = 1.6788040f;
+
+}  // namespace
+
 RenderResult PathProducer::Render(float* out, int32_t frames) noexcept {
     std::lock_guard lock(mutex_);
     if (states_.empty()) return RenderResult::Idle;
-    std::memset(out, 0, sizeof(float) * 2 * static_cast<std::size_t>(frames));
+    const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_);
+    std::memset(out, 0, sizeof(float) * samples);
     for (auto& state : states_) state->MixInto(out, frames);
     std::erase_if(states_, [](const auto& s) { return s->Finished(); });
     const float gain = masterGain_->load(std::memory_order_relaxed);
     if (gain != 1.0f)
-        for (int32_t i = 0; i < 2 * frames; ++i) out[i] *= gain;
+        for (std::size_t i = 0; i < samples; ++i) out[i] *= gain;
     return RenderResult::Playing;
 }
 
 void PathProducer::Add(std::shared_ptr<SegmentState> state) {
     std::lock_guard lock(mutex_);
     std::erase_if(states_, [](const auto& s) { return s->Finished(); });
-    while (states_.size() >= kMaxStatesPerPath) {
-        states_.front()->End();
-        states_.erase(states_.begin());
-    }
     states_.push_back(std::move(state));
+}
+
+std::size_t PathProducer::Count() {
+    std::lock_guard lock(mutex_);
+    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    return states_.size();
+}
+
+bool PathProducer::EndOldest() {
+    std::lock_guard lock(mutex_);
+    if (states_.empty()) return false;
+    states_.front()->End();
+    states_.erase(states_.begin());
+    return true;
 }
 
 void PathProducer::Cut() {
@@ -36,48 +54,135 @@ void PathProducer::Cut() {
     states_.clear();
 }
 
-PathBuffer::~PathBuffer() { Release(); }
+PathCore::PathCore(std::shared_ptr<OpenALDevice> device, std::shared_ptr<const std::atomic<float>> masterGain,
+                   bool active)
+    : device_(std::move(device)), masterGain_(std::move(masterGain)), active_(active) {}
 
-void PathBuffer::Release() {
-    if (!stream_ || stream_->Source() == 0) return;
-    ContextGuard guard(*device_);
-    effects_.Clear(stream_->Source());
+PathCore::~PathCore() { Close(); }
+
+void PathCore::RequireOpen() const {
+    if (closed_) throw Error(DSERR_INVALIDCALL, "the audio path is gone");
 }
 
-ALuint PathBuffer::Source() const {
-    if (stream_->Source() == 0) throw Error(DSERR_INVALIDCALL, "the audio path of this buffer is gone");
-    return stream_->Source();
+PathCore::Lane& PathCore::LaneFor(int32_t channels) {
+    auto& slot = lanes_[channels == 1 ? 0 : 1];
+    if (slot) return *slot;
+    auto lane = std::make_unique<Lane>();
+    lane->producer = std::make_shared<PathProducer>(channels, device_->SampleRate(), masterGain_);
+    lane->stream = device_->GetMixer().Open(lane->producer, true);
+    lane->makeUp = channels == 1 ? kCentreMakeUp : 1.0f;
+    {
+        ContextGuard guard(*device_);
+        alSourcef(lane->stream->Source(), AL_MAX_GAIN, kCentreMakeUp);
+        ApplyVolume(*lane);
+        try {
+            lane->effects.Set(*device_, lane->stream->Source(), static_cast<int32_t>(effects_.size()), effects_.data(),
+                              nullptr);
+        } catch (...) {
+            device_->GetMixer().Close(lane->stream);
+            throw;
+        }
+    }
+    slot = std::move(lane);
+    return *slot;
+}
+
+void PathCore::ApplyVolume(Lane& lane) {
+    // The context is current.
+    const float gain = volume_ == DSBVOLUME_MIN ? 0.0f : std::pow(10.0f, static_cast<float>(volume_) / 2000.0f);
+    alSourcef(lane.stream->Source(), AL_GAIN, gain * lane.makeUp);
+}
+
+void PathCore::Play(std::shared_ptr<SegmentState> state) {
+    RequireOpen();
+    if (!active_) throw Error(DMUS_E_AUDIOPATH_INACTIVE, "the audio path is not active");
+    Lane& lane = LaneFor(state->Channels());
+    std::size_t total = 0;
+    for (auto& l : lanes_)
+        if (l) total += l->producer->Count();
+    while (total >= kMaxStatesPerPath) {
+        // The oldest across the lanes is not tracked; ending the fuller lane's oldest bounds the sum.
+        Lane* fuller = nullptr;
+        for (auto& l : lanes_)
+            if (l && (!fuller || l->producer->Count() > fuller->producer->Count())) fuller = l.get();
+        if (!fuller || !fuller->producer->EndOldest()) break;
+        --total;
+    }
+    lane.producer->Add(std::move(state));
+    device_->GetMixer().Start(*lane.stream);
+}
+
+void PathCore::Activate(bool active) {
+    if (closed_ || active == active_) return;
+    active_ = active;
+    for (auto& lane : lanes_) {
+        if (!lane) continue;
+        if (active) {
+            device_->GetMixer().Start(*lane->stream);
+        } else {
+            lane->producer->Cut();
+            device_->GetMixer().Halt(*lane->stream);
+        }
+    }
+}
+
+void PathCore::SetVolume(int32_t volume) {
+    RequireOpen();
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
+        throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
+    volume_ = volume;
+    ContextGuard guard(*device_);
+    for (auto& lane : lanes_)
+        if (lane) ApplyVolume(*lane);
+    ThrowOnAlError("setting the volume");
+}
+
+void PathCore::SetFX(int32_t count, const DSEFFECTDESC* effects, int32_t* results) {
+    RequireOpen();
+    EffectChain::Check(*device_, count, effects, results);
+    ContextGuard guard(*device_);
+    for (auto& lane : lanes_)
+        if (lane) lane->effects.Set(*device_, lane->stream->Source(), count, effects, results);
+    effects_.assign(effects, effects + count);
+}
+
+bool PathCore::Sounding() {
+    RequireOpen();
+    ContextGuard guard(*device_);
+    for (auto& lane : lanes_) {
+        if (!lane) continue;
+        ALint state = AL_STOPPED;
+        alGetSourcei(lane->stream->Source(), AL_SOURCE_STATE, &state);
+        if (state == AL_PLAYING) return true;
+    }
+    return false;
+}
+
+void PathCore::Close() {
+    if (closed_) return;
+    closed_ = true;
+    for (auto& lane : lanes_) {
+        if (!lane) continue;
+        lane->producer->Cut();
+        {
+            ContextGuard guard(*device_);
+            lane->effects.Clear(lane->stream->Source());
+        }
+        device_->GetMixer().Close(lane->stream);
+        lane.reset();
+    }
 }
 
 void PathBuffer::Play(int32_t) { throw Error(DSERR_INVALIDCALL, "an audio path's buffer plays with its path"); }
 void PathBuffer::Stop() { throw Error(DSERR_INVALIDCALL, "an audio path's buffer plays with its path"); }
-
-int32_t PathBuffer::GetStatus() {
-    const ALuint source = Source();
-    ContextGuard guard(*device_);
-    ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
-    return state == AL_PLAYING ? DSBSTATUS_PLAYING : 0;
-}
-
+int32_t PathBuffer::GetStatus() { return core_->Sounding() ? DSBSTATUS_PLAYING : 0; }
 DSCURSORS PathBuffer::GetCurrentPosition() { return {}; }
 void PathBuffer::SetCurrentPosition(int32_t) {
     throw Error(DSERR_INVALIDCALL, "an audio path's buffer has no play cursor of its own");
 }
-
-void PathBuffer::SetVolume(int32_t volume) {
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
-        throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
-    const ALuint source = Source();
-    ContextGuard guard(*device_);
-    alSourcef(source, AL_GAIN, volume == DSBVOLUME_MIN ? 0.0f : std::pow(10.0f, static_cast<float>(volume) / 2000.0f));
-    ThrowOnAlError("setting the volume");
-    volume_ = volume;
-}
-
 int32_t PathBuffer::GetPan() { throw Error(DSERR_CONTROLUNAVAIL, "an audio path's buffer has no pan control"); }
 void PathBuffer::SetPan(int32_t) { throw Error(DSERR_CONTROLUNAVAIL, "an audio path's buffer has no pan control"); }
-int32_t PathBuffer::GetFrequency() { return device_->SampleRate(); }
+int32_t PathBuffer::GetFrequency() { return core_->Device()->SampleRate(); }
 void PathBuffer::SetFrequency(int32_t) {
     throw Error(DSERR_CONTROLUNAVAIL, "an audio path's buffer has no frequency control");
 }
@@ -95,38 +200,12 @@ std::shared_ptr<DirectSound3DBuffer8> PathBuffer::GetDirectSound3DBuffer() {
     throw Error(DSERR_NOINTERFACE, "this audio path's buffer has no 3D control");
 }
 
-void PathBuffer::SetFX(int32_t count, const DSEFFECTDESC* effects, int32_t* results) {
-    const ALuint source = Source();
-    ContextGuard guard(*device_);
-    effects_.Set(*device_, source, count, effects, results);
-}
-
 OpenALAudioPath::OpenALAudioPath(std::shared_ptr<OpenALDevice> device,
                                  std::shared_ptr<const std::atomic<float>> masterGain, bool active)
-    : device_(std::move(device)),
-      producer_(std::make_shared<PathProducer>(device_->SampleRate(), std::move(masterGain))),
-      active_(active) {
-    stream_ = device_->GetMixer().Open(producer_, true);
-    buffer_ = std::make_shared<PathBuffer>(device_, stream_);
-    if (active_) device_->GetMixer().Start(*stream_);
-}
+    : core_(std::make_shared<PathCore>(std::move(device), std::move(masterGain), active)),
+      buffer_(std::make_shared<PathBuffer>(core_)) {}
 
-OpenALAudioPath::~OpenALAudioPath() {
-    producer_->Cut();
-    buffer_->Release();
-    device_->GetMixer().Close(stream_);
-}
-
-void OpenALAudioPath::Activate(bool active) {
-    if (active == active_) return;
-    active_ = active;
-    if (active) {
-        device_->GetMixer().Start(*stream_);
-    } else {
-        producer_->Cut();
-        device_->GetMixer().Halt(*stream_);
-    }
-}
+OpenALAudioPath::~OpenALAudioPath() { core_->Close(); }
 
 std::shared_ptr<DirectSoundSecondaryBuffer8> OpenALAudioPath::GetObjectInPath(int32_t pChannel, int32_t stage,
                                                                               int32_t buffer,
@@ -139,18 +218,6 @@ std::shared_ptr<DirectSoundSecondaryBuffer8> OpenALAudioPath::GetObjectInPath(in
     if (guidObject != GUID_ALL_OBJECTS || iid != IID_IDirectSoundBuffer8)
         throw Error(DSERR_NOINTERFACE, "the audio path offers its buffer as IID_IDirectSoundBuffer8 only");
     return buffer_;
-}
-
-void OpenALAudioPath::Play(std::shared_ptr<SegmentState> state) {
-    if (!active_) throw Error(DMUS_E_AUDIOPATH_INACTIVE, "the audio path is not active");
-    producer_->Add(std::move(state));
-    device_->GetMixer().Start(*stream_);
-}
-
-void OpenALAudioPath::Shutdown() {
-    producer_->Cut();
-    device_->GetMixer().Halt(*stream_);
-    active_ = false;
 }
 
 }  // namespace qxsound::platform

@@ -77,21 +77,25 @@ const EffectSetup* Find(const std::string& guid) {
 
 }  // namespace
 
-void EffectChain::Set(const OpenALDevice& device, ALuint source, int32_t count, const DSEFFECTDESC* effects,
-                      int32_t* results) {
+void EffectChain::Check(const OpenALDevice& device, int32_t count, const DSEFFECTDESC* effects, int32_t* results) {
     if (count < 0 || (count > 0 && !effects)) throw Error(DSERR_INVALIDPARAM, "SetFX needs an effect list");
-    std::vector<const EffectSetup*> setups;
     for (int32_t i = 0; i < count; ++i) {
-        const EffectSetup* setup = Find(effects[i].guidDSFXClass);
-        if (results) results[i] = setup ? DSFXR_LOCSOFTWARE : DSFXR_UNKNOWN;
-        if (!setup) throw Error(DSERR_INVALIDPARAM, "unknown effect GUID " + effects[i].guidDSFXClass);
-        setups.push_back(setup);
+        const bool known = Find(effects[i].guidDSFXClass) != nullptr;
+        if (results) results[i] = known ? DSFXR_LOCSOFTWARE : DSFXR_UNKNOWN;
+        if (!known) throw Error(DSERR_INVALIDPARAM, "unknown effect GUID " + effects[i].guidDSFXClass);
     }
     if (count > 0 && !device.HasEfx()) throw Error(DSERR_FXUNAVAILABLE, "the device has no effect support");
     if (count > device.MaxAuxiliarySends()) {
         throw Error(DSERR_INVALIDPARAM, "at most " + std::to_string(device.MaxAuxiliarySends()) +
                                             " effects can be set on one buffer");
     }
+}
+
+void EffectChain::Set(const OpenALDevice& device, ALuint source, int32_t count, const DSEFFECTDESC* effects,
+                      int32_t* results) {
+    Check(device, count, effects, results);
+    std::vector<const EffectSetup*> setups;
+    for (int32_t i = 0; i < count; ++i) setups.push_back(Find(effects[i].guidDSFXClass));
     Clear(source);
     alGetError();
     for (const EffectSetup* setup : setups) {

@@ -37,6 +37,8 @@ public:
     void Set(const OpenALDevice& device, ALuint source, int32_t count, const DSEFFECTDESC* effects, int32_t* results);
     // Removes every effect; the device's context must be current.
     void Clear(ALuint source);
+    // The checks of Set without a source: throws what Set would for this list.
+    static void Check(const OpenALDevice& device, int32_t count, const DSEFFECTDESC* effects, int32_t* results);
 
 private:
     std::vector<ALuint> slots_;

@@ -59,18 +59,11 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
         }
         const int64_t n = std::min<int64_t>(frames, end - c.position);
         const int64_t real = std::clamp<int64_t>(available - c.position, 0, n);  // past the data: silence
+        const int64_t ch = mono ? 1 : 2;
         float* __restrict dst = out;
-        if (mono) {
-            const float* __restrict src = data + c.position;
-            for (int64_t i = 0; i < real; ++i) {
-                dst[2 * i] += src[i];
-                dst[2 * i + 1] += src[i];
-            }
-        } else {
-            const float* __restrict src = data + 2 * c.position;
-            for (int64_t i = 0; i < 2 * real; ++i) dst[i] += src[i];
-        }
-        out += 2 * n;
+        const float* __restrict src = data + ch * c.position;
+        for (int64_t i = 0; i < ch * real; ++i) dst[i] += src[i];
+        out += ch * n;
         frames -= static_cast<int32_t>(n);
         c.position += n;
     }

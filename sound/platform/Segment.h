@@ -51,13 +51,15 @@ public:
 
     SegmentState(Plan plan, int32_t startMusicTime, int32_t sampleRate);
 
-    // Adds up to `frames` stereo frames to `out`; returns false once the state has finished.
+    // Adds up to `frames` frames (of the state's channel count) to `out`; returns false once the
+    // state has finished.
     bool MixInto(float* out, int32_t frames) noexcept;
     // Ends the state; returns where it stood.
     Cursor End() noexcept;
     bool Finished() const noexcept { return finished_.load(std::memory_order_acquire); }
     int32_t StartMusicTime() const noexcept { return startMusicTime_; }
     int32_t SampleRate() const noexcept { return sampleRate_; }
+    int32_t Channels() const noexcept { return plan_.channels; }
 
 private:
     Plan plan_;
