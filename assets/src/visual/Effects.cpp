@@ -41,10 +41,10 @@ Image FlameFrame(int frame) {
         const float v = 1.0f - y / h;            // up from the base, 0..1
         const float n = fbm(u * 1.5f + 4.0f, (v - phase) * period, 1301u, 0, period);
         const float n2 = fbm(u * 3.0f + 9.0f, (v - phase) * period * 2.0f, 1302u, 0, period * 2);
-        const float sway = 0.12f * n * v;
-        const float width = 0.62f * std::pow(std::max(0.0f, 1.0f - v), 0.7f) * SmoothStep(0.0f, 0.08f, v + 0.02f);
+        const float sway = 0.2f * n * v;
+        const float width = 0.8f * std::pow(std::max(0.0f, 1.0f - v), 0.6f) * SmoothStep(0.0f, 0.08f, v + 0.02f);
         const float d = std::fabs(u - sway) / std::max(width, 1e-3f);
-        float heat = (1.0f - d) * 1.25f + 0.35f * n2 - 0.55f * v * v;
+        float heat = (1.0f - d) * 1.2f + 0.5f * n2 - 0.5f * v * v;
         heat *= SmoothStep(0.0f, 0.06f, v);
         return Heat(heat);
     });

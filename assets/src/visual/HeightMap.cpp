@@ -17,11 +17,11 @@ float RawHeight(float u, float v) {
     const Fbm peaks{5, 2.0f, 0.5f};
     // Rolling hills about four to a side, long winding valleys, and mountain groups where a broad
     // mask rises.
-    float h = 0.5f + 0.32f * hills(u * 4.0f, v * 4.0f, 11u);
+    float h = 0.5f + 0.5f * hills(u * 4.5f, v * 4.5f, 11u);
     const float river = std::fabs(broad(u * 1.6f + 3.1f, v * 1.6f + 0.7f, 23u));
     h -= 0.28f * (1.0f - SmoothStep(0.0f, 0.16f, river));
-    const float mountainMask = SmoothStep(0.05f, 0.45f, broad(u * 1.3f + 7.0f, v * 1.3f + 2.0f, 37u));
-    h += 0.55f * mountainMask * peaks.Ridged(u * 5.0f, v * 5.0f, 41u);
+    const float mountainMask = SmoothStep(-0.15f, 0.35f, broad(u * 1.3f + 7.0f, v * 1.3f + 2.0f, 37u));
+    h += 0.4f * mountainMask * peaks.Ridged(u * 5.0f, v * 5.0f, 41u);
     // The start of play (x 1000, z 85) and the tank ground (x 250..1250, z 30..380) stay gentle.
     const float startArea = SmoothStep(0.35f, 0.12f, std::hypot((u - 0.45f) * 0.8f, v - 0.08f));
     h = h * (1.0f - 0.45f * startArea) + 0.35f * 0.45f * startArea;
@@ -35,9 +35,11 @@ const std::vector<float>& Grid() {
             for (int i = 0; i < kHeightMapSize; ++i)
                 g[static_cast<size_t>(j) * kHeightMapSize + i] =
                     RawHeight((i + 0.5f) / kHeightMapSize, (j + 0.5f) / kHeightMapSize);
-        const auto [lo, hi] = std::minmax_element(g.begin(), g.end());
-        const float mn = *lo, range = *hi - *lo;
-        for (float& h : g) h = 0.02f + 0.98f * (h - mn) / range;
+        // Spread the heights over the full range; the highest half percent become flat-topped peaks.
+        std::vector<float> sorted = g;
+        std::sort(sorted.begin(), sorted.end());
+        const float mn = sorted.front(), mx = sorted[sorted.size() * 995 / 1000];
+        for (float& h : g) h = 0.02f + 0.98f * std::clamp((h - mn) / (mx - mn), 0.0f, 1.0f);
         return g;
     }();
     return grid;

@@ -117,11 +117,12 @@ Image ThemeSky(const Theme& t) {
             c = Mix(t.haze, t.low * 0.6f + t.haze * 0.2f, SmoothStep(0.0f, 0.35f, -e));
         }
         switch (t.index) {
-            case 4: {  // aurora curtains over the ice
-                const float wave = 0.55f + 0.08f * fbm(u * period, 0.5f, seed + 7, period, 0);
-                const float band = std::exp(-std::pow((e - wave) / 0.12f, 2.0f));
-                const float rays = 0.5f + 0.5f * fbm(u * period * 8.0f, e * 1.5f, seed + 8, period * 8, 0);
-                c = c + Rgb(80, 255, 170) * (0.45f * band * rays);
+            case 4: {  // aurora curtains over the ice: a sharp wavy lower hem, rays fading upwards
+                const float wave = 0.42f + 0.1f * fbm(u * period, 0.5f, seed + 7, period, 0);
+                const float above = e - wave;
+                const float band = SmoothStep(-0.015f, 0.02f, above) * std::exp(-std::max(above, 0.0f) / 0.16f);
+                const float rays = 0.55f + 0.45f * fbm(u * period * 8.0f, e * 0.8f, seed + 8, period * 8, 0);
+                c = c + Mix(Rgb(80, 255, 150), Rgb(120, 120, 255), SmoothStep(0.0f, 0.3f, above)) * (0.75f * band * rays);
                 break;
             }
             case 11: {  // nebula clouds

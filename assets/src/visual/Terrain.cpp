@@ -19,9 +19,9 @@ constexpr int kTerrainTextureSize = 512;
 constexpr int kDetailSize = 256;
 
 Color Bands(const Theme& t, float h) {
-    if (h < 0.35f) return Mix(t.low, t.mid, SmoothStep(0.1f, 0.35f, h));
-    if (h < 0.62f) return Mix(t.mid, t.high, SmoothStep(0.35f, 0.62f, h));
-    return Mix(t.high, t.peak, SmoothStep(0.78f, 0.9f, h));
+    if (h < 0.45f) return Mix(t.low, t.mid, SmoothStep(0.15f, 0.45f, h));
+    if (h < 0.75f) return Mix(t.mid, t.high, SmoothStep(0.5f, 0.75f, h));
+    return Mix(t.high, t.peak, SmoothStep(0.8f, 0.9f, h));
 }
 
 // What the themes colour: height, slope, sunlight and a few noise fields, sampled once on the
