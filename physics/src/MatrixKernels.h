@@ -224,21 +224,25 @@ inline ErrorCode Classify(float result) noexcept {
 }
 
 // Element by element, stopping at the first failure: what the fast paths redo when a lane failed.
-inline MathError ScaleRows123Stepwise(float value, Rows& m) noexcept {
+// Kept out of line so that the fast paths hold their matrices in registers.
+[[gnu::noinline, gnu::cold]] inline Rows ScaleRows123Stepwise(float value, Rows m, MathError& error) noexcept {
+    error = MathError{};
     for (int i = 0; i < 12; ++i) {
         const float x = m.r[i / 4][i % 4];
         const float product = value * x;
-        if (BadProduct(product, x, value)) return MathError{Classify(product), i + 1, "MatrixMultiplyConstant"};
+        if (BadProduct(product, x, value)) {
+            error = MathError{Classify(product), i + 1, "MatrixMultiplyConstant"};
+            break;
+        }
         m.r[i / 4][i % 4] = product;
     }
-    return MathError{};
+    return m;
 }
 
-inline MathError SumStepwise(const Rows& a, const Rows& b, Rows& out) noexcept {
+[[gnu::noinline, gnu::cold]] inline MathError SumStepwise(Rows a, Rows b) noexcept {
     for (int i = 0; i < 16; ++i) {
         const float sum = a.r[i / 4][i % 4] + b.r[i / 4][i % 4];
         if (BadSum(sum)) return MathError{Classify(sum), i + 1, "MatrixSum"};
-        out.r[i / 4][i % 4] = sum;
     }
     return MathError{};
 }
@@ -250,20 +254,27 @@ inline MathError ScaleRows123(float value, Rows& m) noexcept {
     const I4 nonZeroValue = I4{} - (value != 0.0f ? 1 : 0);
     const I4 bad = BadProduct(s0, m.r[0], nonZeroValue) | BadProduct(s1, m.r[1], nonZeroValue) |
                    BadProduct(s2, m.r[2], nonZeroValue);
-    if (__builtin_expect(Any(bad), 0)) return ScaleRows123Stepwise(value, m);
+    if (__builtin_expect(Any(bad), 0)) {
+        MathError error;
+        m = ScaleRows123Stepwise(value, m, error);
+        return error;
+    }
     m.r[0] = s0;
     m.r[1] = s1;
     m.r[2] = s2;
     return MathError{};
 }
 
-// MatrixSum: out = a + b. On failure out is left unchanged from the failing element on.
-inline MathError Sum(const Rows& a, const Rows& b, Rows& out) noexcept {
+// MatrixSum: a + b. On failure error tells where and the result is the zero matrix.
+inline Rows Sum(const Rows& a, const Rows& b, MathError& error) noexcept {
     const Rows s{{a.r[0] + b.r[0], a.r[1] + b.r[1], a.r[2] + b.r[2], a.r[3] + b.r[3]}};
     const I4 bad = BadSum(s.r[0]) | BadSum(s.r[1]) | BadSum(s.r[2]) | BadSum(s.r[3]);
-    if (__builtin_expect(Any(bad), 0)) return SumStepwise(a, b, out);
-    out = s;
-    return MathError{};
+    if (__builtin_expect(Any(bad), 0)) {
+        error = SumStepwise(a, b);
+        return Rows{};
+    }
+    error = MathError{};
+    return s;
 }
 
 // target += addend component by component (x, y, z), checked; on failure the components before

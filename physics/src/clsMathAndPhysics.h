@@ -55,8 +55,7 @@ public:
         Rows p = kernels::MultiplySkew(CurrentOrientation, AngularVelocity);
         Error = kernels::ScaleRows123(Time, p);
         if (Error) return Rows{};
-        Rows sum = p;
-        Error = kernels::Sum(CurrentOrientation, p, sum);
+        const Rows sum = kernels::Sum(CurrentOrientation, p, Error);
         if (Error) return Rows{};
         return sum;
     }

@@ -145,7 +145,7 @@ void clsRigidBody::AddToForce(const Vector3& addend, const char* operation) noex
         Succeeded();
 }
 
-Matrix4 clsRigidBody::Failure(const char* operation, const MathError& error) noexcept {
+Matrix4 clsRigidBody::Failure(const char* operation, MathError error) noexcept {
     Fail(operation, error);
     return Matrix4{};
 }
@@ -236,7 +236,7 @@ void clsRigidBody::Succeeded() noexcept {
     }
 }
 
-void clsRigidBody::Fail(const char* operation, const MathError& error) noexcept {
+void clsRigidBody::Fail(const char* operation, MathError error) noexcept {
     lastErrorCode_ = error.Code;
     try {
         lastError_ = std::string(operation) + ": " + ErrorText(error.Code);

@@ -90,8 +90,7 @@ Matrix4 MatrixIdentity() noexcept {
 }
 
 Matrix4 MatrixSum(const Matrix4& Matrix1, const Matrix4& Matrix2, MathError& Error) noexcept {
-    kernels::Rows sum{};
-    Error = kernels::Sum(kernels::Load(Matrix1), kernels::Load(Matrix2), sum);
+    const kernels::Rows sum = kernels::Sum(kernels::Load(Matrix1), kernels::Load(Matrix2), Error);
     if (Error) return Matrix4{};
     return kernels::Store(sum);
 }

@@ -89,9 +89,9 @@ public:
 
 private:
     void Succeeded() noexcept;
-    void Fail(const char* operation, const MathError& error) noexcept;
+    void Fail(const char* operation, MathError error) noexcept;
     void AddToForce(const Vector3& addend, const char* operation) noexcept;
-    Matrix4 Failure(const char* operation, const MathError& error) noexcept;
+    Matrix4 Failure(const char* operation, MathError error) noexcept;
     void Thrust(const Vector3& axis, float magnitude, const char* operation) noexcept;
 
     // Simulation state first, grouped by use: MoveLinear touches only the first three cache
