@@ -3,6 +3,9 @@
 //    voices (loopback device rendering 44.1 kHz stereo float; the library's own mixer work included);
 //  - latency: wall time from Play to the first non-silent sample of a loopback device rendered in real
 //    time in periods of 256 frames (5.8 ms), the way a sound card pulls it.
+// SDL_mixer, when built in, runs with its usual 1024-frame buffer on SDL's "disk" driver writing to
+// /dev/null in real time: its cost is the process CPU per wall-clock second, its latency the time to
+// the first non-silent sample its post-mix hook sees.
 #include "LibraryContext.h"
 #include "Mixer.h"
 #include "OpenALDevice.h"
@@ -18,6 +21,11 @@
 #include <benchmark/benchmark.h>
 #include <sndfile.h>
 
+#ifdef QXSOUND_BENCH_SDL_MIXER
+#include <SDL.h>
+#include <SDL_mixer.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -25,6 +33,7 @@
 #include <filesystem>
 #include <memory>
 #include <numbers>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -270,9 +279,95 @@ BENCHMARK_TEMPLATE(BM_PlayToSoundLatency, RawOpenAL)->UseManualTime()->Iteration
 BENCHMARK_TEMPLATE(BM_PlayToSoundLatency, Waves)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_PlayToSoundLatency, Segments)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
 
+#ifdef QXSOUND_BENCH_SDL_MIXER
+class SdlMixer {
+public:
+    explicit SdlMixer(int n) {
+        SDL_Init(SDL_INIT_AUDIO);
+        if (Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, 1024) != 0) throw std::runtime_error(Mix_GetError());
+        chunk_ = Mix_LoadWAV(ToneFile().c_str());
+        if (!chunk_) throw std::runtime_error(Mix_GetError());
+        Mix_AllocateChannels(n);
+    }
+    ~SdlMixer() {
+        Mix_HaltChannel(-1);
+        Mix_SetPostMix(nullptr, nullptr);
+        Mix_FreeChunk(chunk_);
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    void Start(int i) { Mix_PlayChannel(i, chunk_, -1); }
+    void Stop(int i) { Mix_HaltChannel(i); }
+
+private:
+    Mix_Chunk* chunk_ = nullptr;
+};
+
+void BM_MixCostPerVoice_SdlMixer(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    SdlMixer mixer(n);
+    for (int i = 0; i < n; ++i) mixer.Start(i);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    double cpu = 0.0, audio = 0.0;
+    for (auto _ : state) {
+        const double before = ProcessCpuSeconds();
+        const auto start = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // SDL mixes in its own thread
+        cpu += ProcessCpuSeconds() - before;
+        audio += std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    state.counters["cpu_ms_per_voice_per_s"] = 1000.0 * cpu / audio / n;
+}
+
+std::atomic<Clock::rep> sdlHeard{0};
+std::atomic<Clock::rep> sdlLastSound{0};
+std::atomic<bool> sdlArmed{false};
+
+void SdlPostMix(void*, Uint8* stream, int bytes) {
+    const auto now = Clock::now();
+    const auto* samples = reinterpret_cast<const int16_t*>(stream);
+    for (int i = 0; i < bytes / 4; ++i) {
+        if (samples[2 * i] > 3 || samples[2 * i] < -3) {
+            const auto at = now + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(static_cast<double>(i) / kRate));
+            sdlLastSound = at.time_since_epoch().count();
+            if (sdlArmed.exchange(false)) sdlHeard = at.time_since_epoch().count();
+            break;
+        }
+    }
+}
+
+void BM_PlayToSoundLatency_SdlMixer(benchmark::State& state) {
+    SdlMixer mixer(1);
+    Mix_SetPostMix(SdlPostMix, nullptr);
+    double total = 0.0;
+    for (auto _ : state) {
+        mixer.Stop(0);
+        while (Clock::now() - Clock::time_point(Clock::duration(sdlLastSound.load())) < std::chrono::milliseconds(60))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        sdlHeard = 0;
+        sdlArmed = true;
+        const auto played = Clock::now();
+        mixer.Start(0);
+        while (sdlHeard.load() == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        const double latency =
+            std::chrono::duration<double>(Clock::time_point(Clock::duration(sdlHeard.load())) - played).count();
+        total += latency;
+        state.SetIterationTime(latency);
+    }
+    state.counters["latency_ms"] = 1000.0 * total / static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_MixCostPerVoice_SdlMixer)->Arg(16)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_PlayToSoundLatency_SdlMixer)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+#endif
+
 int main(int argc, char** argv) {
     // Machines without a sound card: OpenAL Soft reads this before its first call.
     setenv("ALSOFT_DRIVERS", "null", 0);
+    // SDL_mixer, if built in, mixes in real time into nothing.
+    setenv("SDL_AUDIODRIVER", "disk", 0);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -9,4 +9,10 @@ if(TARGET qxsound)
   target_compile_definitions(qxsound_bench PRIVATE AL_ALEXT_PROTOTYPES)
   target_link_libraries(qxsound_bench PRIVATE qxsound benchmark::benchmark ${OPENAL_LIBRARY} PkgConfig::BENCH_SNDFILE
     Threads::Threads)
+  # SDL_mixer, when installed (libsdl2-mixer-dev), runs beside them for comparison.
+  pkg_check_modules(BENCH_SDL2_MIXER IMPORTED_TARGET SDL2_mixer)
+  if(BENCH_SDL2_MIXER_FOUND)
+    target_compile_definitions(qxsound_bench PRIVATE QXSOUND_BENCH_SDL_MIXER)
+    target_link_libraries(qxsound_bench PRIVATE PkgConfig::BENCH_SDL2_MIXER)
+  endif()
 endif()

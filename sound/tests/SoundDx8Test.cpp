@@ -359,3 +359,29 @@ TEST_F(SoundDx8Calls, PropertiesPassThroughToTheSegment) {
 }
 
 }  // namespace
+
+namespace {
+
+// On the null backend the device consumes audio in real time: the mixer thread alone must feed it.
+class SoundDx8RealTime : public qxtest::SoundTest {};
+
+TEST_F(SoundDx8RealTime, MixerThreadPlaysSoundsToTheirEnd) {
+    auto engine = std::make_shared<SoundEngine8>();
+    const auto file = Dir() / "short.wav";
+    qxtest::WriteWav(file, qxtest::Sine(0.1, 440.0, 44100, 1), 1, 44100, SF_FORMAT_PCM_16);
+    SoundDx8 segment;
+    ASSERT_TRUE(segment.Load(file.string()));
+    ASSERT_TRUE(segment.Play());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (segment.PlayState() == QX_PLAYSTATE_PLAYING && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(segment.PlayState(), QX_PLAYSTATE_ENDED);
+
+    segment.RepeatsOfLoopingPortion(-1);
+    ASSERT_TRUE(segment.Play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // three times its length
+    EXPECT_EQ(segment.PlayState(), QX_PLAYSTATE_PLAYING);
+    EXPECT_TRUE(segment.Stop_());
+}
+
+}  // namespace
