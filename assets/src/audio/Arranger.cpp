@@ -17,30 +17,29 @@ constexpr int kCrash = 49, kKick = 36, kSnare = 38;
 struct Bar {
     char section;      // 'I', 'A', 'B' or 'C'
     int indexInPart;   // bar number inside its section
-    int sectionStart;  // first bar of the section
     int occurrence;    // how many sections of this letter came before
     int chord;
 };
 
-const std::vector<int>& ChordsOf(const PieceSpec& spec, char section) {
+const std::vector<int>& ChordsOf(const PiecePlan& plan, char section) {
     switch (section) {
-        case 'I': return spec.intro;
-        case 'A': return spec.partA;
-        default: return spec.partB;
+        case 'I': return plan.intro;
+        case 'A': return plan.partA;
+        default: return plan.partB;
     }
 }
 
-double SecondsOf(const PieceSpec& spec, int bars) { return bars * spec.beatsPerBar * 60.0 / spec.tempo; }
+double SecondsOf(const PiecePlan& plan, int bars) { return bars * plan.beatsPerBar * 60.0 / plan.tempo; }
 
-std::string ExpandForm(const PieceSpec& spec) {
-    std::string form = spec.form;
+std::string ExpandForm(const PiecePlan& plan) {
+    std::string form = plan.form;
     auto bars = [&](const std::string& f) {
         int total = 0;
-        for (char c : f) total += static_cast<int>(ChordsOf(spec, c).size());
+        for (char c : f) total += static_cast<int>(ChordsOf(plan, c).size());
         return total;
     };
     bool breakdown = true;
-    while (SecondsOf(spec, bars(form)) < spec.minSeconds) {
+    while (SecondsOf(plan, bars(form)) < plan.minSeconds) {
         form += breakdown ? "CA" : "BA";
         breakdown = !breakdown;
     }
@@ -103,29 +102,28 @@ void SetUpChannel(MidiTrack& track, int channel, int program, int volume, int pa
 
 class Arrangement {
 public:
-    explicit Arrangement(const PieceSpec& spec)
-        : spec_(spec),
-          scale_(spec.tonic, spec.mode),
-          bar16_(spec.beatsPerBar * 4),
+    explicit Arrangement(const PiecePlan& plan)
+        : plan_(plan),
+          scale_(plan.tonic, plan.mode),
+          bar16_(plan.beatsPerBar * 4),
           barTicks_(static_cast<std::uint32_t>(bar16_ * kTicksPerSixteenth)),
           file_(kTicksPerQuarter) {}
 
     RenderedPiece Render() {
-        const std::string form = ExpandForm(spec_);
+        const std::string form = ExpandForm(plan_);
         std::map<char, int> seen;
         for (char section : form) {
-            const auto& chords = ChordsOf(spec_, section);
+            const auto& chords = ChordsOf(plan_, section);
             if (chords.size() % 4 != 0 || chords.empty()) throw std::invalid_argument("sections are whole phrases");
-            const int start = static_cast<int>(bars_.size());
             for (std::size_t i = 0; i < chords.size(); ++i)
-                bars_.push_back({section, static_cast<int>(i), start, seen[section], chords[i]});
+                bars_.push_back({section, static_cast<int>(i), seen[section], chords[i]});
             ++seen[section];
         }
 
-        MidiTrack& conductor = file_.AddTrack(spec_.title);
-        conductor.AddTempo(0, spec_.tempo);
-        conductor.AddTimeSignature(0, spec_.beatsPerBar, 4);
-        conductor.AddKeySignature(0, spec_.keySharps, spec_.keyMinor);
+        MidiTrack& conductor = file_.AddTrack(plan_.title);
+        conductor.AddTempo(0, plan_.tempo);
+        conductor.AddTimeSignature(0, plan_.beatsPerBar, 4);
+        conductor.AddKeySignature(0, plan_.keySharps, plan_.keyMinor);
 
         WriteLead(file_.AddTrack("Lead"));
         WriteArpeggio(file_.AddTrack("Arpeggio"));
@@ -134,7 +132,7 @@ public:
         WriteDrums(file_.AddTrack("Drums"));
 
         const auto end = static_cast<std::uint32_t>(bars_.size()) * barTicks_;
-        return {file_.Encode(end), end, static_cast<int>(bars_.size()), SecondsOf(spec_, static_cast<int>(bars_.size())),
+        return {file_.Encode(end), end, static_cast<int>(bars_.size()), SecondsOf(plan_, static_cast<int>(bars_.size())),
                 form};
     }
 
@@ -145,7 +143,7 @@ private:
     int ChordAfter(std::size_t bar) const { return bars_[(bar + 1) % bars_.size()].chord; }
 
     void WriteLead(MidiTrack& track) {
-        SetUpChannel(track, kLead, spec_.leadProgram, 100, 64, 50, 10);
+        SetUpChannel(track, kLead, plan_.leadProgram, 100, 64, 50, 10);
         static const Development kFirst[] = {Development::Rise, Development::Ornament, Development::Invert};
         static const Development kSecond[] = {Development::Fragment, Development::Invert, Development::Ornament};
         int anchor = 14;
@@ -156,11 +154,11 @@ private:
             // A breakdown rests, then hints at the main theme, inverted and softer, over its last phrase.
             const bool hint = bar.section == 'C';
             if (hint && bar.indexInPart != 4) continue;
-            const auto& chords = ChordsOf(spec_, bar.section);
+            const auto& chords = ChordsOf(plan_, bar.section);
             const std::vector<int> four(chords.begin() + bar.indexInPart, chords.begin() + bar.indexInPart + 4);
             const bool answer = bar.indexInPart % 8 == 4 && !hint;
             const int k = bar.occurrence % 3;
-            const Motif& motif = bar.section == 'B' ? spec_.motifB : spec_.motifA;
+            const Motif& motif = bar.section == 'B' ? plan_.motifB : plan_.motifA;
             const Development development = hint ? Development::Invert : answer ? kSecond[k] : kFirst[k];
             const auto notes = Phrase(motif, four, static_cast<int>(b), bar16_, development, answer ? 0 : 1, anchor);
             for (const auto& n : notes) {
@@ -175,13 +173,13 @@ private:
     }
 
     void WriteArpeggio(MidiTrack& track) {
-        SetUpChannel(track, kArp, spec_.arpProgram, 76, 88, 60, 30);
-        const auto onsets = ParsePattern(spec_.arp, bar16_);
+        SetUpChannel(track, kArp, plan_.arpProgram, 76, 88, 60, 30);
+        const auto onsets = ParsePattern(plan_.arp, bar16_);
         for (std::size_t b = 0; b < bars_.size(); ++b) {
             const Bar& bar = bars_[b];
             const bool plays = bar.section == 'B' || bar.section == 'C' || (bar.section == 'A' && bar.occurrence > 0);
             if (!plays) continue;
-            const auto tones = ChordDegrees(bar.chord, spec_.sevenths);
+            const auto tones = ChordDegrees(bar.chord, plan_.sevenths);
             for (const auto& o : onsets) {
                 const int index = o.symbol - '0';
                 if (index < 0 || index > 9) throw std::invalid_argument("bad arpeggio symbol");
@@ -196,14 +194,14 @@ private:
     }
 
     void WritePad(MidiTrack& track) {
-        SetUpChannel(track, kPad, spec_.padProgram, 80, 44, 70, 50);
+        SetUpChannel(track, kPad, plan_.padProgram, 80, 44, 70, 50);
         // The pad swells in over the intro (expression), and is at full expression from the first theme on.
         for (std::size_t b = 0; b < bars_.size() && bars_[b].section == 'I'; ++b) {
-            const int introBars = static_cast<int>(spec_.intro.size());
-            for (int beat = 0; beat < spec_.beatsPerBar; ++beat) {
-                const int step = static_cast<int>(b) * spec_.beatsPerBar + beat;
+            const int introBars = static_cast<int>(plan_.intro.size());
+            for (int beat = 0; beat < plan_.beatsPerBar; ++beat) {
+                const int step = static_cast<int>(b) * plan_.beatsPerBar + beat;
                 track.AddController(Tick(static_cast<int>(b), 4 * beat), kPad, 11,
-                                    70 + 57 * step / (introBars * spec_.beatsPerBar));
+                                    70 + 57 * step / (introBars * plan_.beatsPerBar));
             }
         }
         if (bars_.front().section == 'I') {
@@ -223,7 +221,7 @@ private:
         };
         for (std::size_t b = 0; b < bars_.size(); ++b) {
             const std::uint32_t at = Tick(static_cast<int>(b), 0);
-            voicing = VoiceLead(scale_, bars_[b].chord, spec_.sevenths, voicing, spec_.tonic + 10, spec_.tonic + 26);
+            voicing = VoiceLead(scale_, bars_[b].chord, plan_.sevenths, voicing, plan_.tonic + 10, plan_.tonic + 26);
             const bool newSection = bars_[b].indexInPart == 0;
             std::vector<int> ending;
             for (const auto& [pitch, start] : sounding) {
@@ -240,11 +238,11 @@ private:
     }
 
     void WriteBass(MidiTrack& track) {
-        SetUpChannel(track, kBass, spec_.bassProgram, 104, 64, 20, 0);
-        const auto mainOnsets = ParsePattern(spec_.bass, bar16_);
-        const auto altOnsets = ParsePattern(spec_.bassB, bar16_);
+        SetUpChannel(track, kBass, plan_.bassProgram, 104, 64, 20, 0);
+        const auto mainOnsets = ParsePattern(plan_.bass, bar16_);
+        const auto altOnsets = ParsePattern(plan_.bassB, bar16_);
         const auto heldOnsets = ParsePattern("R" + std::string(static_cast<std::size_t>(bar16_ - 1), '-'), bar16_);
-        const int low = spec_.tonic - 5;
+        const int low = plan_.tonic - 5;
         for (std::size_t b = 0; b < bars_.size(); ++b) {
             const Bar& bar = bars_[b];
             const auto& onsets = bar.section == 'C' && bar.indexInPart < 4 ? heldOnsets
@@ -273,12 +271,12 @@ private:
         SetUpChannel(track, kDrums, 0, 100, 64, 40, 0);
         for (std::size_t b = 0; b < bars_.size(); ++b) {
             const Bar& bar = bars_[b];
-            const int length = static_cast<int>(ChordsOf(spec_, bar.section).size());
+            const int length = static_cast<int>(ChordsOf(plan_, bar.section).size());
             const bool lastOfSection = bar.indexInPart == length - 1;
             const int fillLength = !lastOfSection ? 0 : (bar.section == 'B' || bar.section == 'C') ? 8 : 4;
             const int fillStart = bar16_ - std::min(fillLength, bar16_);
-            const Groove& groove = bar.section == 'B' || (bar.section == 'C' && bar.indexInPart >= 4) ? spec_.grooveB
-                                                                                                        : spec_.groove;
+            const Groove& groove = bar.section == 'B' || (bar.section == 'C' && bar.indexInPart >= 4) ? plan_.grooveB
+                                                                                                        : plan_.groove;
             for (const auto& line : groove.lines) {
                 const bool isHat = line.note == 42 || line.note == 44 || line.note == 46 || line.note == 51;
                 // The intro and the first half of a breakdown thin out to hats (and kick from the intro's third bar).
@@ -310,7 +308,7 @@ private:
         }
     }
 
-    const PieceSpec& spec_;
+    const PiecePlan& plan_;
     Scale scale_;
     int bar16_;
     std::uint32_t barTicks_;
@@ -320,6 +318,6 @@ private:
 
 }  // namespace
 
-RenderedPiece RenderPiece(const PieceSpec& spec) { return Arrangement(spec).Render(); }
+RenderedPiece RenderPiece(const PiecePlan& plan) { return Arrangement(plan).Render(); }
 
 }  // namespace orvane::assets::audio

@@ -23,7 +23,7 @@ struct Groove {
     std::vector<DrumLine> lines;
 };
 
-struct PieceSpec {
+struct PiecePlan {
     const char* fileName;
     const char* title;
     double tempo;     // beats per minute
@@ -57,6 +57,6 @@ struct RenderedPiece {
     std::string form;
 };
 
-RenderedPiece RenderPiece(const PieceSpec& spec);
+RenderedPiece RenderPiece(const PiecePlan& plan);
 
 }  // namespace orvane::assets::audio

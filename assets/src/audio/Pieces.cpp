@@ -82,8 +82,8 @@ Groove BalladLift() {
     return {{{kKick, "X.......x.x....."}, {kSnare, "....x.......x..."}, {kHat, "o.o.o.o.o.o.o.o."}}};
 }
 
-std::vector<PieceSpec> Compose() {
-    std::vector<PieceSpec> pieces;
+std::vector<PiecePlan> Compose() {
+    std::vector<PiecePlan> pieces;
     // Title theme: heroic brass over strings and harp, C minor.
     pieces.push_back({
         .fileName = "inizio1.mid", .title = "Orvane 2020 the Sun", .tempo = 116, .beatsPerBar = 4,
@@ -247,8 +247,8 @@ std::vector<PieceSpec> Compose() {
 
 }  // namespace
 
-const std::vector<PieceSpec>& MusicPieces() {
-    static const std::vector<PieceSpec> pieces = Compose();
+const std::vector<PiecePlan>& MusicPieces() {
+    static const std::vector<PiecePlan> pieces = Compose();
     return pieces;
 }
 

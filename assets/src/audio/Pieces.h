@@ -8,7 +8,7 @@
 namespace orvane::assets::audio {
 
 // "inizio1.mid", "fine.mid", then "1.mid" .. "11.mid".
-const std::vector<PieceSpec>& MusicPieces();
+const std::vector<PiecePlan>& MusicPieces();
 
 // Level pieces last at least this long before they loop.
 constexpr double kLevelPieceMinSeconds = 64.0;

@@ -159,7 +159,7 @@ TEST(Composition, PhrasesStayInTheirBarsAndLandOnChordTones) {
 }
 
 TEST(Composition, ShortFormsGrowToTheirMinimumLength) {
-    PieceSpec spec{.fileName = "t.mid", .title = "t", .tempo = 240, .beatsPerBar = 4, .tonic = 48,
+    PiecePlan plan{.fileName = "t.mid", .title = "t", .tempo = 240, .beatsPerBar = 4, .tonic = 48,
                    .mode = Scale::kAeolian, .keySharps = -3, .keyMinor = true,
                    .leadProgram = 81, .arpProgram = 0, .padProgram = 48, .bassProgram = 33,
                    .intro = {0, 0, 0, 0}, .partA = {0, 5, 3, 4, 0, 5, 3, 4}, .partB = {5, 3, 0, 4, 5, 3, 4, 4},
@@ -167,7 +167,7 @@ TEST(Composition, ShortFormsGrowToTheirMinimumLength) {
                    .bass = "R-R-R-R-R-R-R-R-", .bassB = "R---R---R---R---", .arp = "0123012301230123",
                    .groove = {{{36, "x...x...x...x..."}}}, .grooveB = {{{38, "....x.......x..."}}},
                    .form = "IA", .minSeconds = 60};
-    const auto piece = RenderPiece(spec);
+    const auto piece = RenderPiece(plan);
     EXPECT_GE(piece.seconds, 60.0);
     EXPECT_EQ(piece.form.substr(0, 2), "IA");
     EXPECT_EQ(piece.form.back(), 'A') << "a piece returns to its main theme before looping";
@@ -176,8 +176,8 @@ TEST(Composition, ShortFormsGrowToTheirMinimumLength) {
     EXPECT_EQ(static_cast<int>(piece.lengthTicks / (4 * kTicksPerQuarter)), piece.bars);
     EXPECT_TRUE(midi.problems.empty());
 
-    spec.bass = "R-R-";  // not one bar long
-    EXPECT_THROW(RenderPiece(spec), std::invalid_argument);
+    plan.bass = "R-R-";  // not one bar long
+    EXPECT_THROW(RenderPiece(plan), std::invalid_argument);
 }
 
 }  // namespace
