@@ -151,11 +151,12 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
         worldMin = glm::vec3(INFINITY);
         worldMax = glm::vec3(-INFINITY);
         for (size_t i = 0; i < triangles.size(); ++i) {
-            for (int k = 0; k < 3; ++k) {
-                world[i][k] = ToWorld(triangles[i].p[k]);
-                worldMin = glm::min(worldMin, world[i][k]);
-                worldMax = glm::max(worldMax, world[i][k]);
-            }
+            const glm::vec3 p0 = ToWorld(triangles[i].p[0]);
+            const glm::vec3 p1 = ToWorld(triangles[i].p[1]);
+            const glm::vec3 p2 = ToWorld(triangles[i].p[2]);
+            world[i] = {p0, p1 - p0, p2 - p0, glm::length(p1 - p0) * glm::length(p2 - p0)};
+            worldMin = glm::min(worldMin, glm::min(p0, glm::min(p1, p2)));
+            worldMax = glm::max(worldMax, glm::max(p0, glm::max(p1, p2)));
         }
         worldKey = key;
     }
@@ -165,8 +166,26 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
         hi.x < worldMin.x - kSlack || hi.y < worldMin.y - kSlack || hi.z < worldMin.z - kSlack) {
         return false;
     }
-    for (const auto& t : world) {
-        if (SegmentTouchesTriangle(a, b, t[0], t[1], t[2])) return true;
+    // Moller-Trumbore with ends and edges included; near-parallel cases take the full test.
+    const glm::vec3 d = b - a;
+    const float segmentLength = glm::length(d);
+    constexpr float kParallel = 1e-6f, kEdge = 1e-5f;
+    for (const WorldTriangle& t : world) {
+        const glm::vec3 pv = glm::cross(d, t.e2);
+        const float det = glm::dot(t.e1, pv);
+        if (std::fabs(det) <= kParallel * t.edgeScale * segmentLength) {
+            if (SegmentTouchesTriangle(a, b, t.p0, t.p0 + t.e1, t.p0 + t.e2)) return true;
+            continue;
+        }
+        const float inv = 1.0f / det;
+        const glm::vec3 tv = a - t.p0;
+        const float u = glm::dot(tv, pv) * inv;
+        if (u < -kEdge || u > 1.0f + kEdge) continue;
+        const glm::vec3 qv = glm::cross(tv, t.e1);
+        const float v = glm::dot(d, qv) * inv;
+        if (v < -kEdge || u + v > 1.0f + kEdge) continue;
+        const float s = glm::dot(t.e2, qv) * inv;
+        if (s >= -kEdge && s <= 1.0f + kEdge) return true;
     }
     return false;
 }

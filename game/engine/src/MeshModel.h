@@ -38,8 +38,12 @@ struct MeshData {
     uint64_t drawnVersion = 0;     // geometry made drawable by FinishGeometry
 
     // World-space copy of the triangles for picking, rebuilt when placement or triangles change.
+    struct WorldTriangle {
+        glm::vec3 p0, e1, e2;  // corner and the two edges from it
+        float edgeScale;        // |e1| |e2|, for a scale-free parallel test
+    };
     mutable uint64_t worldKey = 0;
-    mutable std::vector<std::array<glm::vec3, 3>> world;
+    mutable std::vector<WorldTriangle> world;
     mutable glm::vec3 worldMin{0.0f}, worldMax{0.0f};
     uint64_t placementVersion = 1;
 

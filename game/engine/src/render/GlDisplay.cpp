@@ -34,6 +34,9 @@ private:
     std::unique_ptr<Renderer> renderer_;
     int width_, height_;
     bool captured_ = false;
+    // The offscreen driver shows nothing: the picture stays in the renderer (for screenshots)
+    // and is not copied into a window nobody sees (slow on a software renderer).
+    bool visible_ = true;
     bool pacing_ = true;
     double refreshPeriod_ = 1.0 / 60.0;
     uint64_t lastPresent_ = 0;
@@ -69,6 +72,8 @@ GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(w
         Fail("no OpenGL 3.3 core context");
     }
     SDL_GL_MakeCurrent(window_, context_);
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    visible_ = driver != "offscreen" && driver != "dummy";
     SDL_DisplayMode mode;
     if (SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0 &&
         mode.refresh_rate > 0) {
@@ -110,10 +115,14 @@ void GlDisplay::Box(float& x, float& y, float& scale) const {
 
 void GlDisplay::Present(EngineState& state) {
     renderer_->DrawFrame(state);
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window_, &w, &h);
-    renderer_->Blit(w, h);
-    SDL_GL_SwapWindow(window_);
+    if (visible_) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window_, &w, &h);
+        renderer_->Blit(w, h);
+        SDL_GL_SwapWindow(window_);
+    } else {
+        glFlush();
+    }
     if (pacing_) {
         // Where vsync does not block (Xvfb, offscreen), hold frames to the display's refresh.
         const uint64_t frequency = SDL_GetPerformanceFrequency();

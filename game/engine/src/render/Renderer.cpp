@@ -12,12 +12,6 @@ namespace quarvex::detail {
 
 namespace {
 
-struct MeshVertex {
-    glm::vec3 position;
-    glm::vec3 normal;
-    glm::vec2 uv;
-};
-
 struct SkyVertex {
     glm::vec3 direction;
     glm::vec2 uv;
@@ -34,15 +28,24 @@ constexpr float kSkyCorners[6][4][3] = {
     {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
 };
 
+constexpr int kSkyGrid = 8;
+constexpr int kSkyFaceVertices = kSkyGrid * kSkyGrid * 6;
+
 }  // namespace
 
 Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glGenRenderbuffers(1, &colorBuffer_);
-    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
+    // The picture is a texture, so that showing it scaled is an ordinary textured quad (a
+    // scaling glBlitFramebuffer is a slow path on software renderers).
+    glGenTextures(1, &colorTexture_);
+    glBindTexture(GL_TEXTURE_2D, colorTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture_, 0);
     glGenRenderbuffers(1, &depthBuffer_);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
@@ -58,11 +61,21 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     spriteProgram_ = std::make_unique<Program>(shaders::kSpriteVertex, shaders::kSpriteFragment, "sprite");
     terrain_ = std::make_unique<TerrainRenderer>();
 
+    // Each face is a grid, so that the horizon haze worked out per vertex follows the sky.
     std::vector<SkyVertex> sky;
-    const glm::vec2 uv[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (const auto& face : kSkyCorners) {
-        for (int k : {0, 1, 2, 0, 2, 3}) {
-            sky.push_back({glm::vec3(face[k][0], face[k][1], face[k][2]) * 10.0f, uv[k]});
+        const glm::vec3 tl(face[0][0], face[0][1], face[0][2]), tr(face[1][0], face[1][1], face[1][2]);
+        const glm::vec3 br(face[2][0], face[2][1], face[2][2]), bl(face[3][0], face[3][1], face[3][2]);
+        auto at = [&](int i, int j) {
+            const float u = static_cast<float>(i) / kSkyGrid, v = static_cast<float>(j) / kSkyGrid;
+            const glm::vec3 p = glm::mix(glm::mix(tl, tr, u), glm::mix(bl, br, u), v);
+            return SkyVertex{p * 10.0f, {u, v}};
+        };
+        for (int j = 0; j < kSkyGrid; ++j) {
+            for (int i = 0; i < kSkyGrid; ++i) {
+                sky.insert(sky.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1),
+                                       at(i, j + 1)});
+            }
         }
     }
     glGenVertexArrays(1, &skyVao_);
@@ -77,10 +90,23 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(SkyVertex),
                           reinterpret_cast<void*>(offsetof(SkyVertex, uv)));
     glBindVertexArray(0);
+    glGenVertexArrays(1, &batchVao_);
+    glGenBuffers(1, &batchVbo_);
+    glBindVertexArray(batchVao_);
+    glBindBuffer(GL_ARRAY_BUFFER, batchVbo_);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                          reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                          reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+    glBindVertexArray(0);
     glGenSamplers(1, &clampSampler_);
     glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(clampSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glSamplerParameteri(clampSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glSamplerParameteri(clampSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
@@ -89,11 +115,13 @@ Renderer::~Renderer() {
         glDeleteBuffers(1, &gpu.vbo);
         glDeleteVertexArrays(1, &gpu.vao);
     }
+    glDeleteBuffers(1, &batchVbo_);
+    glDeleteVertexArrays(1, &batchVao_);
     glDeleteSamplers(1, &clampSampler_);
     glDeleteBuffers(1, &skyVbo_);
     glDeleteVertexArrays(1, &skyVao_);
     glDeleteRenderbuffers(1, &depthBuffer_);
-    glDeleteRenderbuffers(1, &colorBuffer_);
+    glDeleteTextures(1, &colorTexture_);
     glDeleteFramebuffers(1, &framebuffer_);
 }
 
@@ -135,15 +163,17 @@ void Renderer::DrawFrame(EngineState& state) {
     const FrameView v = MakeView(state);
 
     glDisable(GL_BLEND);
-    if (state.frame.sky) DrawSky(state, v);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     if (state.frame.terrain) {
         terrain_->Draw(state.terrain, {v.viewProjection, &v.planes, v.eye, v.light, v.fogColor, v.fog},
                        textures_);
     }
+    if (state.frame.scene) DrawMeshes(state, v);
+    // The sky box lies on the far plane and is drawn after the opaque scene, so that the depth
+    // test skips every pixel already covered (it still looks drawn behind everything).
+    if (state.frame.sky) DrawSky(state, v);
     if (state.frame.scene) {
-        DrawMeshes(state, v);
         glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
         DrawBillboards(state, v);
@@ -160,7 +190,6 @@ void Renderer::DrawFrame(EngineState& state) {
 }
 
 void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
-    glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     skyProgram_->Use();
     const glm::mat4 rotationOnly = v.projection * glm::mat4(glm::mat3(v.view));
@@ -172,7 +201,7 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
     glBindVertexArray(skyVao_);
     for (int face = 0; face < 6; ++face) {
         glBindTexture(GL_TEXTURE_2D, textures_.Get(state.sky[face]));
-        glDrawArrays(GL_TRIANGLES, face * 6, 6);
+        glDrawArrays(GL_TRIANGLES, face * kSkyFaceVertices, kSkyFaceVertices);
     }
     glBindVertexArray(0);
     glBindSampler(0, 0);
@@ -238,14 +267,42 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
     glUniform1i(meshProgram_->Uniform("uTexture"), 0);
     const GLint model = meshProgram_->Uniform("uModel");
     glActiveTexture(GL_TEXTURE0);
+    // Small meshes (the game's ships: a handful of triangles each) are placed on the CPU and
+    // drawn together, one draw per texture: a software renderer pays a lot per draw call.
+    // Larger meshes (models) keep their own buffers and are drawn one by one.
+    constexpr size_t kBatchedTriangles = 64;
+    for (auto& [texture, vertices] : batches_) vertices.clear();
     for (const auto& mesh : state.meshes) {
         if (!mesh->shown || mesh->billboard || mesh->drawnVersion == 0 || mesh->triangles.empty()) {
             continue;
         }
-        GpuMesh& gpu = MeshFor(*mesh);
         const float scale = std::max({std::fabs(mesh->scale.x) * glm::length(mesh->side),
                                       std::fabs(mesh->scale.y) * glm::length(mesh->up),
                                       std::fabs(mesh->scale.z) * glm::length(mesh->forward)});
+        if (mesh->triangles.size() <= kBatchedTriangles) {
+            glm::vec3 lo(INFINITY), hi(-INFINITY);
+            for (const Triangle& t : mesh->triangles) {
+                for (const glm::vec3& p : t.p) {
+                    lo = glm::min(lo, p);
+                    hi = glm::max(hi, p);
+                }
+            }
+            if (!SphereVisible(v, mesh->ToWorld((lo + hi) * 0.5f), glm::length(hi - lo) * 0.5f * scale + 1.0f)) {
+                continue;
+            }
+            const glm::mat3 rotation(mesh->side * mesh->scale.x, mesh->up * mesh->scale.y,
+                                     mesh->forward * mesh->scale.z);
+            for (const Triangle& t : mesh->triangles) {
+                const TexturePtr texture = t.group < static_cast<int>(mesh->groupTextures.size())
+                                               ? mesh->groupTextures[t.group] : nullptr;
+                auto& out = batches_[textures_.Get(texture)];
+                for (int k = 0; k < 3; ++k) {
+                    out.push_back({mesh->ToWorld(t.p[k]), rotation * t.n[k], t.uv[k]});
+                }
+            }
+            continue;
+        }
+        GpuMesh& gpu = MeshFor(*mesh);
         if (!SphereVisible(v, mesh->ToWorld(gpu.centre), gpu.radius * scale + 1.0f)) continue;
         const glm::mat4 world = mesh->WorldMatrix();
         glUniformMatrix4fv(model, 1, GL_FALSE, &world[0][0]);
@@ -256,6 +313,20 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
             glBindTexture(GL_TEXTURE_2D, textures_.Get(texture));
             glDrawArrays(GL_TRIANGLES, range.first, range.second);
         }
+    }
+    const glm::mat4 identity(1.0f);
+    glUniformMatrix4fv(model, 1, GL_FALSE, &identity[0][0]);
+    glBindVertexArray(batchVao_);
+    glBindBuffer(GL_ARRAY_BUFFER, batchVbo_);
+    for (const auto& [texture, vertices] : batches_) {
+        if (vertices.empty()) continue;
+        const size_t bytes = vertices.size() * sizeof(MeshVertex);
+        batchCapacity_ = std::max(bytes, batchCapacity_);
+        // A fresh store for every batch, so that the previous draw need not finish first.
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batchCapacity_), nullptr, GL_STREAM_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices.data());
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
     }
     glBindVertexArray(0);
 }
@@ -451,19 +522,24 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
 }
 
 void Renderer::Blit(int windowWidth, int windowHeight) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, windowWidth, windowHeight);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     const float scale = std::min(static_cast<float>(windowWidth) / width_,
                                  static_cast<float>(windowHeight) / height_);
     const int w = static_cast<int>(std::lround(width_ * scale));
     const int h = static_cast<int>(std::lround(height_ * scale));
-    const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
-    glBlitFramebuffer(0, 0, width_, height_, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT,
-                      w == width_ && h == height_ ? GL_NEAREST : GL_LINEAR);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport((windowWidth - w) / 2, (windowHeight - h) / 2, w, h);
+    // The picture's rows run bottom-up in the texture: flip v.
+    scratch_.clear();
+    const glm::vec4 white(1.0f);
+    QuadStream::AddQuad(scratch_, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, white, white,
+                        {0, 1}, {1, 0});
+    UseSprite(glm::mat4(1.0f), colorTexture_, false, nullptr, Blend::Alpha, -1.0f);
+    quads_.Draw(scratch_);
 }
 
 Image Renderer::ReadPicture() {

@@ -14,6 +14,12 @@ namespace quarvex::detail {
 
 class TerrainRenderer;
 
+struct MeshVertex {
+    glm::vec3 position;
+    glm::vec3 normal;
+    glm::vec2 uv;
+};
+
 class Renderer {
 public:
     Renderer(int width, int height);
@@ -63,7 +69,7 @@ private:
                    Blend blend, float alphaTest);
 
     int width_, height_;
-    GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
+    GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     std::unique_ptr<Program> meshProgram_, skyProgram_, spriteProgram_;
     std::unique_ptr<TerrainRenderer> terrain_;
     TextureCache textures_;
@@ -74,6 +80,9 @@ private:
     float sunX_ = 0, sunY_ = 0, sunVisible_ = 0;
     std::unordered_map<const MeshData*, GpuMesh> meshes_;
     std::vector<QuadVertex> scratch_;
+    std::unordered_map<GLuint, std::vector<MeshVertex>> batches_;  // by GL texture
+    GLuint batchVao_ = 0, batchVbo_ = 0;
+    size_t batchCapacity_ = 0;
     uint64_t frames_ = 0;
 };
 

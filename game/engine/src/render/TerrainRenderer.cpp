@@ -7,51 +7,65 @@ namespace quarvex::detail {
 
 namespace {
 
+// Light, fog and the detail strength per vertex; the fragment shader only samples and mixes.
 const char* kVertex = R"(#version 330 core
 in vec3 inPosition;
 in vec3 inNormal;
 uniform mat4 uViewProj;
 uniform vec2 uBaseScale;
 uniform vec2 uDetailScale;
-out vec3 vWorld;
-out vec3 vNormal;
+uniform vec3 uEye;
+uniform vec3 uLight;
+uniform vec2 uFog;
 out vec2 vBaseUv;
 out vec2 vDetailUv;
+out float vLight;
+out float vFog;
+out float vDetail;
 void main() {
-    vWorld = inPosition;
-    vNormal = inNormal;
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
+    float dist = length(uEye - inPosition);
+    vLight = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
+    vFog = smoothstep(uFog.x, uFog.y, dist);
+    vDetail = 0.7 * (1.0 - smoothstep(100.0, 700.0, dist));
     gl_Position = uViewProj * vec4(inPosition, 1.0);
 }
 )";
 
 const char* kFragment = R"(#version 330 core
-in vec3 vWorld;
-in vec3 vNormal;
 in vec2 vBaseUv;
 in vec2 vDetailUv;
+in float vLight;
+in float vFog;
+in float vDetail;
 uniform sampler2D uBase;
 uniform sampler2D uDetail;
-uniform vec3 uDetailMean;
-uniform vec3 uEye;
-uniform vec3 uLight;
+uniform vec3 uDetailGain;  // 1 / the detail texture's mean colour
 uniform vec3 uFogColor;
-uniform vec2 uFog;
 out vec4 outColor;
 void main() {
-    vec3 base = texture(uBase, vBaseUv).rgb;
-    vec3 detail = texture(uDetail, vDetailUv).rgb / max(uDetailMean, vec3(0.05));
-    float dist = length(uEye - vWorld);
-    float near = 1.0 - smoothstep(150.0, 900.0, dist);
-    vec3 color = base * mix(vec3(1.0), clamp(detail, 0.0, 2.0), 0.55 * near + 0.15);
-    vec3 n = normalize(vNormal);
-    float diffuse = max(dot(n, uLight), 0.0);
-    color *= 0.5 + 0.72 * diffuse;
-    float f = smoothstep(uFog.x, uFog.y, dist);
-    outColor = vec4(mix(color, uFogColor, f), 1.0);
+    vec3 detail = min(texture(uDetail, vDetailUv).rgb * uDetailGain, vec3(2.0));
+    vec3 color = texture(uBase, vBaseUv).rgb * mix(vec3(1.0), detail, vDetail) * vLight;
+    outColor = vec4(mix(color, uFogColor, vFog), 1.0);
 }
 )";
+
+// Far chunks, where the detail has faded out: one texture sample per pixel.
+const char* kFarFragment = R"(#version 330 core
+in vec2 vBaseUv;
+in float vLight;
+in float vFog;
+uniform sampler2D uBase;
+uniform vec3 uFogColor;
+out vec4 outColor;
+void main() {
+    vec3 color = texture(uBase, vBaseUv).rgb * vLight;
+    outColor = vec4(mix(color, uFogColor, vFog), 1.0);
+}
+)";
+
+constexpr float kSkirtDepth = 12.0f;
 
 struct TerrainVertex {
     glm::vec3 position;
@@ -62,6 +76,7 @@ struct TerrainVertex {
 
 TerrainRenderer::TerrainRenderer() {
     program_ = std::make_unique<Program>(kVertex, kFragment, "terrain");
+    farProgram_ = std::make_unique<Program>(kVertex, kFarFragment, "far terrain");
     glGenVertexArrays(1, &vao_);
     glGenBuffers(1, &vbo_);
     glGenBuffers(1, &ibo_);
@@ -83,22 +98,19 @@ TerrainRenderer::~TerrainRenderer() {
 }
 
 void TerrainRenderer::Rebuild(const TerrainData& t) {
-    const int stride = t.cellsX + 1;
-    std::vector<TerrainVertex> vertices(static_cast<size_t>(stride) * (t.cellsZ + 1));
-    for (int iz = 0; iz <= t.cellsZ; ++iz) {
-        for (int ix = 0; ix <= t.cellsX; ++ix) {
-            const float h = t.GridHeight(ix, iz);
-            const float hl = t.GridHeight(std::max(ix - 1, 0), iz);
-            const float hr = t.GridHeight(std::min(ix + 1, t.cellsX), iz);
-            const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
-            const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
-            TerrainVertex& v = vertices[static_cast<size_t>(iz) * stride + ix];
-            v.position = {ix * t.cellSize, h, iz * t.cellSize};
-            v.normal = glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu));
-        }
-    }
-    // Each chunk has three index lists: every cell, every second and every fourth grid line.
-    // The full list uses the same diagonal as TerrainData::GetHeight, (00, 10, 11) + (00, 11, 01).
+    auto vertexAt = [&](int ix, int iz) {
+        const float h = t.GridHeight(ix, iz);
+        const float hl = t.GridHeight(std::max(ix - 1, 0), iz);
+        const float hr = t.GridHeight(std::min(ix + 1, t.cellsX), iz);
+        const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
+        const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
+        return TerrainVertex{{ix * t.cellSize, h, iz * t.cellSize},
+                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu))};
+    };
+    // Every chunk has its own vertices for each level of detail (full grid, every second and
+    // every fourth line), so that a draw runs the vertex shader only on what it uses. The full
+    // grid splits each cell along the diagonal GetHeight uses: (00, 10, 11) + (00, 11, 01).
+    std::vector<TerrainVertex> vertices;
     std::vector<GLuint> indices;
     chunksX_ = t.chunksX;
     chunksZ_ = t.chunksZ;
@@ -110,24 +122,50 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
             chunk.min = glm::vec3(cx * TerrainData::kChunkSize, INFINITY, cz * TerrainData::kChunkSize);
             chunk.max = glm::vec3((cx + 1) * TerrainData::kChunkSize, -INFINITY,
                                   (cz + 1) * TerrainData::kChunkSize);
-            for (int iz = cz * n; iz <= (cz + 1) * n; ++iz) {
-                for (int ix = cx * n; ix <= (cx + 1) * n; ++ix) {
-                    const float h = t.GridHeight(ix, iz);
-                    chunk.min.y = std::min(chunk.min.y, h);
-                    chunk.max.y = std::max(chunk.max.y, h);
-                }
-            }
             for (int lod = 0; lod < 3; ++lod) {
                 const int step = std::min(1 << lod, n);
+                const int side = n / step + 1;
+                const GLuint base = static_cast<GLuint>(vertices.size());
+                for (int j = 0; j < side; ++j) {
+                    for (int i = 0; i < side; ++i) {
+                        vertices.push_back(vertexAt(cx * n + std::min(i * step, n), cz * n + std::min(j * step, n)));
+                        chunk.min.y = std::min(chunk.min.y, vertices.back().position.y);
+                        chunk.max.y = std::max(chunk.max.y, vertices.back().position.y);
+                    }
+                }
+                // A skirt hangs from the chunk's edges, hiding the slits where a neighbour
+                // drawn at another level of detail does not meet it exactly.
+                std::vector<GLuint> lowered(static_cast<size_t>(side) * side, 0);
+                auto low = [&](GLuint top) {
+                    GLuint& index = lowered[top - base];
+                    if (index == 0) {
+                        TerrainVertex v = vertices[top];
+                        v.position.y -= kSkirtDepth;
+                        index = static_cast<GLuint>(vertices.size());
+                        vertices.push_back(v);
+                    }
+                    return index;
+                };
+                chunk.firstVertex[lod] = base;
                 chunk.first[lod] = static_cast<GLsizei>(indices.size());
-                for (int iz = cz * n; iz < (cz + 1) * n; iz += step) {
-                    for (int ix = cx * n; ix < (cx + 1) * n; ix += step) {
-                        const GLuint i00 = iz * stride + ix, i10 = iz * stride + ix + step;
-                        const GLuint i01 = (iz + step) * stride + ix;
-                        const GLuint i11 = (iz + step) * stride + ix + step;
+                for (int j = 0; j + 1 < side; ++j) {
+                    for (int i = 0; i + 1 < side; ++i) {
+                        const GLuint i00 = base + j * side + i, i10 = i00 + 1;
+                        const GLuint i01 = i00 + side, i11 = i01 + 1;
                         indices.insert(indices.end(), {i00, i10, i11, i00, i11, i01});
                     }
                 }
+                auto hang = [&](GLuint a, GLuint b) {
+                    const GLuint la = low(a), lb = low(b);
+                    indices.insert(indices.end(), {a, b, lb, a, lb, la});
+                };
+                for (int k = 0; k + 1 < side; ++k) {
+                    hang(base + k, base + k + 1);                                          // z low
+                    hang(base + (side - 1) * side + k, base + (side - 1) * side + k + 1);  // z high
+                    hang(base + k * side, base + (k + 1) * side);                          // x low
+                    hang(base + k * side + side - 1, base + (k + 1) * side + side - 1);    // x high
+                }
+                chunk.lastVertex[lod] = static_cast<GLuint>(vertices.size() - 1);
                 chunk.count[lod] = static_cast<GLsizei>(indices.size()) - chunk.first[lod];
             }
         }
@@ -159,26 +197,14 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         detailData_ = detail->Data();
     }
 
-    program_->Use();
-    glUniformMatrix4fv(program_->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
-    glUniform2f(program_->Uniform("uBaseScale"), t.baseRepeat.x / t.Width(), t.baseRepeat.y / t.Depth());
-    glUniform2f(program_->Uniform("uDetailScale"), t.detailRepeat.x / TerrainData::kChunkSize,
-                t.detailRepeat.y / TerrainData::kChunkSize);
-    glUniform3fv(program_->Uniform("uDetailMean"), 1, detail ? &detailMean_[0] : &glm::vec3(1.0f)[0]);
-    glUniform3fv(program_->Uniform("uEye"), 1, &v.eye[0]);
-    glUniform3fv(program_->Uniform("uLight"), 1, &v.light[0]);
-    glUniform3fv(program_->Uniform("uFogColor"), 1, &v.fogColor[0]);
-    glUniform2fv(program_->Uniform("uFog"), 1, &v.fog[0]);
-    glUniform1i(program_->Uniform("uBase"), 0);
-    glUniform1i(program_->Uniform("uDetail"), 1);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, textures.Get(detail));
-    glActiveTexture(GL_TEXTURE0);
-    glBindVertexArray(vao_);
-
+    // Visible chunks, nearest first, so that near hills hide what lies behind them early.
+    struct Visible {
+        size_t index;
+        float distance;
+    };
+    std::vector<Visible> visible;
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
-        // Skip chunks entirely outside the view frustum or beyond the far plane.
         bool outside = false;
         for (const glm::vec4& p : *v.planes) {
             const glm::vec3 corner(p.x >= 0 ? c.max.x : c.min.x, p.y >= 0 ? c.max.y : c.min.y,
@@ -188,14 +214,46 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
                 break;
             }
         }
-        if (outside) continue;
-        const glm::vec3 nearest = glm::clamp(v.eye, c.min, c.max);
-        const float distance = glm::length(nearest - v.eye);
-        const int lod = distance < 500.0f ? 0 : (distance < 1000.0f ? 1 : 2);
-        const TexturePtr& tex = i < t.chunkTextures.size() ? t.chunkTextures[i] : nullptr;
+        if (!outside) visible.push_back({i, glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye)});
+    }
+    std::sort(visible.begin(), visible.end(),
+              [](const Visible& a, const Visible& b) { return a.distance < b.distance; });
+
+    const glm::vec3 gain = detail ? 1.0f / glm::max(detailMean_, glm::vec3(0.05f)) : glm::vec3(1.0f);
+    for (Program* program : {program_.get(), farProgram_.get()}) {
+        program->Use();
+        glUniformMatrix4fv(program->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
+        glUniform2f(program->Uniform("uBaseScale"), t.baseRepeat.x / t.Width(), t.baseRepeat.y / t.Depth());
+        glUniform2f(program->Uniform("uDetailScale"), t.detailRepeat.x / TerrainData::kChunkSize,
+                    t.detailRepeat.y / TerrainData::kChunkSize);
+        glUniform3fv(program->Uniform("uDetailGain"), 1, &gain[0]);
+        glUniform3fv(program->Uniform("uEye"), 1, &v.eye[0]);
+        glUniform3fv(program->Uniform("uLight"), 1, &v.light[0]);
+        glUniform3fv(program->Uniform("uFogColor"), 1, &v.fogColor[0]);
+        glUniform2fv(program->Uniform("uFog"), 1, &v.fog[0]);
+        glUniform1i(program->Uniform("uBase"), 0);
+        glUniform1i(program->Uniform("uDetail"), 1);
+    }
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textures.Get(detail));
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(vao_);
+    const Program* current = nullptr;
+    for (const Visible& item : visible) {
+        const Chunk& c = chunks_[item.index];
+        // Full grid near the eye, every second line further out, every fourth far away; the
+        // detail texture only where it still shows.
+        const int lod = item.distance < 250.0f ? 0 : (item.distance < 650.0f ? 1 : 2);
+        const Program* program = item.distance < 700.0f ? program_.get() : farProgram_.get();
+        if (program != current) {
+            program->Use();
+            current = program;
+        }
+        const TexturePtr& tex = item.index < t.chunkTextures.size() ? t.chunkTextures[item.index] : nullptr;
         glBindTexture(GL_TEXTURE_2D, textures.Get(tex));
-        glDrawElements(GL_TRIANGLES, c.count[lod], GL_UNSIGNED_INT,
-                       reinterpret_cast<void*>(static_cast<uintptr_t>(c.first[lod]) * sizeof(GLuint)));
+        glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], c.count[lod],
+                            GL_UNSIGNED_INT,
+                            reinterpret_cast<void*>(static_cast<uintptr_t>(c.first[lod]) * sizeof(GLuint)));
     }
     glBindVertexArray(0);
 }

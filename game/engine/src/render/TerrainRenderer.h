@@ -30,13 +30,15 @@ public:
 private:
     void Rebuild(const TerrainData& terrain);
 
-    std::unique_ptr<Program> program_;
+    std::unique_ptr<Program> program_, farProgram_;
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
     uint64_t version_ = 0;
     int chunksX_ = 0, chunksZ_ = 0;
     struct Chunk {
         GLsizei first[3] = {0, 0, 0};  // index offsets per level of detail (full, 1/2, 1/4)
         GLsizei count[3] = {0, 0, 0};
+        GLuint firstVertex[3] = {0, 0, 0};  // vertex range of each level
+        GLuint lastVertex[3] = {0, 0, 0};
         glm::vec3 min, max;
     };
     std::vector<Chunk> chunks_;
