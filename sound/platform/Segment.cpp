@@ -62,7 +62,9 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
         const int64_t ch = mono ? 1 : 2;
         float* __restrict dst = out;
         const float* __restrict src = data + ch * c.position;
-        for (int64_t i = 0; i < ch * real; ++i) dst[i] += src[i];
+        const int64_t count = ch * real;
+#pragma omp simd
+        for (int64_t i = 0; i < count; ++i) dst[i] += src[i];
         out += ch * n;
         frames -= static_cast<int32_t>(n);
         c.position += n;
