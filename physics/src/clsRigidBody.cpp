@@ -80,6 +80,14 @@ void Put(float (&v)[4], F4 lanes) { kernels::StoreF4(v, lanes); }
 Vector3 Get(const float (&v)[4]) { return Vector3{v[0], v[1], v[2]}; }
 void Put(float (&v)[4], const Vector3& value) { Put(v, kernels::Load(value)); }
 
+const kernels::I4 kXyz = {-1, -1, -1, 0};
+
+// The orientation: the world matrix with +0 in m41, m42, m43.
+kernels::Rows OrientationOf(kernels::Rows world) {
+    world.r[3] = (F4)((kernels::I4)world.r[3] & ~kXyz);
+    return world;
+}
+
 }  // namespace
 
 clsRigidBody::clsRigidBody() noexcept = default;
@@ -91,8 +99,12 @@ void clsRigidBody::Active(bool value) noexcept { active_ = value; }
 float clsRigidBody::Mass() const noexcept { return mass_; }
 void clsRigidBody::Mass(float value) noexcept { mass_ = value; }
 
-Vector3 clsRigidBody::Position() const noexcept { return Get(position_); }
-void clsRigidBody::Position(const Vector3& value) noexcept { Put(position_, value); }
+Vector3 clsRigidBody::Position() const noexcept { return Vector3{world_.m41, world_.m42, world_.m43}; }
+void clsRigidBody::Position(const Vector3& value) noexcept {
+    world_.m41 = value.x;
+    world_.m42 = value.y;
+    world_.m43 = value.z;
+}
 Vector3 clsRigidBody::Velocity() const noexcept { return Get(velocity_); }
 void clsRigidBody::Velocity(const Vector3& value) noexcept { Put(velocity_, value); }
 Vector3 clsRigidBody::Acceleration() const noexcept { return acceleration_; }
@@ -124,7 +136,7 @@ void clsRigidBody::Thrust(const Vector3& axis, float magnitude, const char* oper
 }
 
 void clsRigidBody::SetForceAtPoint(Vector3& ForceVector, const Vector3& Point) noexcept {
-    const Vector3 lever = VectorSubtract(Point, Get(position_));
+    const Vector3 lever = VectorSubtract(Point, Position());
     Put(torque_, VectorCross(ForceVector, lever));
     Vector3 towardsBody = VectorScale(lever, -1.0f);
     const Vector3 linear = VectorComponentAlong(ForceVector, towardsBody);
@@ -160,13 +172,15 @@ Matrix4 clsRigidBody::Move(float Time) noexcept {
         if (error) return Failure("Move", error);
         // I^-1 in world axes and w = L I^-1, from the orientation and momentum of before this
         // step: a torque applied now turns the body from the next step on.
-        const kernels::Rows orientation = kernels::Load(orientation_);
+        const kernels::Rows world = kernels::Load(world_);
+        const kernels::Rows orientation = OrientationOf(world);
         const kernels::Rows momentOfInertia = math.NewMomentOfInertia(orientation, kernels::Load(inverseInertiaTensor_));
         momentOfInertia_ = kernels::Store(momentOfInertia);
         const F4 angularVelocity = math.NewAngularVelocity(Lanes(angularMomentum_), momentOfInertia);
         Put(angularVelocity_, angularVelocity);
         const F4 velocity = Lanes(velocity_);
-        Put(position_, math.NewPosition(Lanes(position_), velocity, Time));  // x += v dt, with the old v
+        const F4 position = math.NewPosition(world.r[3], velocity, Time);  // x += v dt, with the old v
+        kernels::StoreRow(world_, 3, kernels::Select(kXyz, position, world.r[3]));
         const F4 newVelocity = math.NewVelocity(velocity, force, mass_, Time, error);  // v += F dt / m
         if (error) return Failure("Move", error);
         Put(velocity_, newVelocity);
@@ -176,11 +190,11 @@ Matrix4 clsRigidBody::Move(float Time) noexcept {
         Put(angularMomentum_, math.NewAngularMomentum(Lanes(angularMomentum_), torque, Time));  // L += T dt; T *= dt
         Put(torque_, torque);
         kernels::Reorthogonalize(newOrientation);
-        orientation_ = kernels::Store(newOrientation);
+        newOrientation.r[3] = kernels::Select(kXyz, position, newOrientation.r[3]);
+        world_ = kernels::Store(newOrientation);
     }
-    const Matrix4 result = GetMatrix();
     Put(force_, F4{});
-    return result;
+    return GetMatrix();
 }
 
 Matrix4 clsRigidBody::MoveLinear(float Time) noexcept {
@@ -192,22 +206,24 @@ Matrix4 clsRigidBody::MoveLinear(float Time) noexcept {
         Put(force_, force);
         if (error) return Failure("MoveLinear", error);
         const F4 velocity = Lanes(velocity_);
-        Put(position_, math.NewPosition(Lanes(position_), velocity, Time));
+        const F4 row4 = kernels::LoadRow(world_, 3);
+        kernels::StoreRow(world_, 3, kernels::Select(kXyz, math.NewPosition(row4, velocity, Time), row4));
         const F4 newVelocity = math.NewVelocity(velocity, force, mass_, Time, error);
         if (error) return Failure("MoveLinear", error);
         Put(velocity_, newVelocity);
     }
-    const Matrix4 result = GetMatrix();
     Put(force_, F4{});
-    return result;
+    return GetMatrix();
 }
 
-Vector3 clsRigidBody::GetForward() const noexcept { return Vector3{orientation_.m31, orientation_.m32, orientation_.m33}; }
-Vector3 clsRigidBody::GetSide() const noexcept { return Vector3{orientation_.m11, orientation_.m12, orientation_.m13}; }
-Vector3 clsRigidBody::GetUp() const noexcept { return Vector3{orientation_.m21, orientation_.m22, orientation_.m23}; }
+Vector3 clsRigidBody::GetForward() const noexcept { return Vector3{world_.m31, world_.m32, world_.m33}; }
+Vector3 clsRigidBody::GetSide() const noexcept { return Vector3{world_.m11, world_.m12, world_.m13}; }
+Vector3 clsRigidBody::GetUp() const noexcept { return Vector3{world_.m21, world_.m22, world_.m23}; }
 
 void clsRigidBody::Initialize(const Matrix4& InertiaTensor) noexcept {
-    orientation_ = MatrixIdentity();
+    const Vector3 position = Position();
+    world_ = MatrixIdentity();
+    Position(position);
     Matrix4 inverse;
     const MathError error = Invert(InertiaTensor, inverse);
     inverseInertiaTensor_ = inverse;  // all zero when the tensor has no inverse
@@ -217,13 +233,7 @@ void clsRigidBody::Initialize(const Matrix4& InertiaTensor) noexcept {
         Succeeded();
 }
 
-Matrix4 clsRigidBody::GetMatrix() const noexcept {
-    // Row 4 is the position with the orientation's own m44.
-    kernels::Rows m = kernels::Load(orientation_);
-    const F4 position = Lanes(position_);
-    m.r[3] = kernels::Select(kernels::I4{-1, -1, -1, 0}, position, m.r[3]);
-    return kernels::Store(m);
-}
+Matrix4 clsRigidBody::GetMatrix() const noexcept { return world_; }
 
 bool clsRigidBody::Failed() const noexcept { return lastErrorCode_ != ErrorCode::None; }
 ErrorCode clsRigidBody::LastErrorCode() const noexcept { return lastErrorCode_; }

@@ -94,11 +94,12 @@ private:
     Matrix4 Failure(const char* operation, MathError error) noexcept;
     void Thrust(const Vector3& axis, float magnitude, const char* operation) noexcept;
 
-    // Simulation state first, grouped by use: MoveLinear touches only the first three cache
-    // lines (orientation, linear state, mass and flags). Vectors are kept as x, y, z and a
-    // fourth element that stays +0, so that the step code handles each as one 16-byte value.
-    alignas(64) Matrix4 orientation_{};  // rows 1-3: side, up, forward axes
-    alignas(16) float position_[4] = {};
+    // Simulation state first, grouped by use: MoveLinear touches only the first two cache lines.
+    // world_ is the world matrix GetMatrix returns: the orientation (rows 1-3 the side, up and
+    // forward axes; m44) with Position in m41, m42, m43, where the orientation itself always
+    // holds +0. Vectors are kept as x, y, z and a fourth element that stays +0, so that the step
+    // code handles each as one 16-byte value.
+    alignas(64) Matrix4 world_{};
     alignas(16) float velocity_[4] = {};
     alignas(16) float force_[4] = {};
     alignas(16) float constantForce_[4] = {};
