@@ -89,7 +89,7 @@ void Mesh3ds::Box(V3 lo, V3 hi, const UvRect& sides, const UvRect& top, const Uv
 }
 
 void Mesh3ds::Prism(float cx, float cz, float y0, float y1, float r0, float r1, int n, const UvRect& sides,
-                    const UvRect& top, const UvRect& bottom, float phase) {
+                    const UvRect& top, const UvRect& bottom, float phase, int wraps) {
     const V3 inside{cx, (y0 + y1) / 2, cz};
     const float step = 6.2831853f / n;
     const Uv topCentre{(top.u0 + top.u1) / 2, (top.v0 + top.v1) / 2};
@@ -100,9 +100,9 @@ void Mesh3ds::Prism(float cx, float cz, float y0, float y1, float r0, float r1, 
         const V3 b1{cx + r0 * std::cos(a1), y0, cz + r0 * std::sin(a1)};
         const V3 t0{cx + r1 * std::cos(a0), y1, cz + r1 * std::sin(a0)};
         const V3 t1{cx + r1 * std::cos(a1), y1, cz + r1 * std::sin(a1)};
-        const float su0 = sides.u0 + (sides.u1 - sides.u0) * i / n;
-        const float su1 = sides.u0 + (sides.u1 - sides.u0) * (i + 1) / n;
-        Quad(b0, b1, t1, t0, {su0, sides.v0, su1, sides.v1}, inside);
+        const float span = (sides.u1 - sides.u0) * wraps / n;
+        const float su0 = sides.u0 + span * static_cast<float>(i % (n / wraps));
+        Quad(b0, b1, t1, t0, {su0, sides.v0, su0 + span, sides.v1}, inside);
         auto capUv = [](const UvRect& r, float a) {
             return Uv{(r.u0 + r.u1) / 2 + (r.u1 - r.u0) / 2 * std::cos(a), (r.v0 + r.v1) / 2 + (r.v1 - r.v0) / 2 * std::sin(a)};
         };

@@ -51,9 +51,10 @@ struct Mesh3ds {
     void Block(const std::array<V3, 8>& corners, const UvRect& sides, const UvRect& top, const UvRect& bottom);
     void Box(V3 lo, V3 hi, const UvRect& sides, const UvRect& top, const UvRect& bottom);
     // Upright prism with `n` sides between heights y0 and y1 around (cx, cz); radii may differ to
-    // taper it. Caps are closed with a fan; the top cap maps its circle into `top`.
+    // taper it. Caps are closed with a fan; the top cap maps its circle into `top`. The sides
+    // repeat the `sides` image `wraps` times round the prism (wraps divides n).
     void Prism(float cx, float cz, float y0, float y1, float r0, float r1, int n, const UvRect& sides,
-               const UvRect& top, const UvRect& bottom, float phase = 0.0f);
+               const UvRect& top, const UvRect& bottom, float phase = 0.0f, int wraps = 1);
     // Cylinder along +z from z0 to z1 at (cx, cy).
     void TubeZ(float cx, float cy, float z0, float z1, float r, int n, const UvRect& sides, const UvRect& caps);
 };

@@ -68,7 +68,7 @@ Mesh3ds Station() {
         }
     // Tower with windows and the REPAIR sign all round, on a wider base.
     m.Prism(0, 0, -40, -34, 12, 11, 8, kSteel, kSteel, kSteel);
-    m.Prism(0, 0, -34, 8, 9, 8, 8, kWall, kSteel, kSteel, 3.14159265f / 8);
+    m.Prism(0, 0, -34, 8, 9, 8, 8, kWall, kSteel, kSteel, 3.14159265f / 8, 2);
     // The pad: a sixteen-sided deck with the repair cross on top and hazard stripes round its rim.
     m.Prism(0, 0, 8, 12, 24, 27, 16, kHazard, kPad, kSteel);
     // Beacon posts on the rim.
