@@ -51,7 +51,7 @@ Ground GroundAt(float u, float v) {
     s.p = patches(u * 24.0f, v * 24.0f, 101u);
     s.a = patches(u * 9.0f + 4.0f, v * 9.0f, 109u);
     s.g = Perlin(u * 96.0f, v * 96.0f, 105u);
-    s.crack = Fbm{4, 2.0f, 0.5f}.Ridged(u * 12.0f, v * 12.0f, 103u);
+    s.crack = Fbm{3, 2.0f, 0.45f}.Ridged(u * 6.0f, v * 6.0f, 103u);
     return s;
 }
 
@@ -85,7 +85,7 @@ Color TerrainColour(const Theme& t, const Ground& s, float u, float v) {
             break;
         }
         case 7: {  // volcanic: glowing lava in the valleys and cracks
-            const float lava = std::max(1.0f - SmoothStep(0.08f, 0.2f, h + 0.04f * p), SmoothStep(0.86f, 0.97f, s.crack) * 0.9f);
+            const float lava = std::max(1.0f - SmoothStep(0.2f, 0.3f, h + 0.04f * p), SmoothStep(0.84f, 0.95f, s.crack) * 0.9f);
             c = Mix(c, t.accent * (1.0f + 0.3f * g), lava);
             return Clamp01(Mix(c * light, c, lava));
         }
