@@ -12,7 +12,8 @@ namespace qxsound::platform {
 namespace {
 
 constexpr int kBlockFrames = 64;
-constexpr int64_t kMaxSeconds = 30 * 60;  // a longer rendering means a file that never ends
+// Rendered pieces are held in memory (21 MB a minute): a file longer than this is refused.
+constexpr int64_t kMaxSeconds = 10 * 60;
 
 uint32_t ReadBig(const std::vector<uint8_t>& d, std::size_t at, int bytes) {
     uint32_t v = 0;
@@ -133,7 +134,7 @@ SegmentContent RenderMidi(const std::vector<uint8_t>& smf, const std::string& fi
             break;
         }
         if (frames > kMaxSeconds * kMidiRenderRate)
-            throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" does not end");
+            throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" plays longer than ten minutes");
         fluid_synth_write_float(synth->synth, kBlockFrames, block, 0, 2, block, 1, 2);
         samples.insert(samples.end(), block, block + 2 * kBlockFrames);
         frames += kBlockFrames;

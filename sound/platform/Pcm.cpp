@@ -131,7 +131,7 @@ std::shared_ptr<const PcmData> PcmData::Decode(SNDFILE* sndfile, const SF_INFO& 
     if (asShort)
         keep(shorts, data->shorts_);
     else
-        keep(floats, data->floats_);
+        keep(floats, *data->floats_);
     return data;
 }
 
@@ -142,7 +142,7 @@ std::shared_ptr<const PcmData> PcmData::FromFloat(std::vector<float> samples, in
     data->frames_ = static_cast<int32_t>(samples.size() / static_cast<std::size_t>(channels));
     data->fileFormat_ = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     data->bytesPerFrame_ = 4 * channels;
-    data->floats_ = std::move(samples);
+    *data->floats_ = std::move(samples);
     return data;
 }
 
@@ -150,6 +150,7 @@ std::shared_ptr<const std::vector<float>> PcmData::FloatsAt(int32_t sampleRate) 
     std::lock_guard lock(cacheMutex_);
     auto& slot = converted_[sampleRate];
     if (slot) return slot;
+    if (!IsShort() && sampleRate == sampleRate_) return slot = floats_;
     auto out = std::make_shared<std::vector<float>>();
     const std::size_t ch = static_cast<std::size_t>(channels_);
     const auto frames = static_cast<std::size_t>(frames_);
@@ -184,7 +185,7 @@ void PcmData::WriteFile(const std::string& fileName) const {
     SndFilePtr file(sf_open(fileName.c_str(), SFM_WRITE, &info));
     if (!file) throw Error(DSERR_INVALIDPARAM, "cannot write \"" + fileName + "\": " + sf_strerror(nullptr));
     const sf_count_t written = IsShort() ? sf_writef_short(file.get(), shorts_.data(), frames_)
-                                         : sf_writef_float(file.get(), floats_.data(), frames_);
+                                         : sf_writef_float(file.get(), floats_->data(), frames_);
     if (written != frames_) throw Error(DSERR_GENERIC, "writing \"" + fileName + "\" failed");
 }
 

@@ -31,15 +31,15 @@ public:
     // 16-bit (and 8-bit) files keep integer samples; the rest keep floats.
     bool IsShort() const noexcept { return !shorts_.empty(); }
     const std::vector<int16_t>& Shorts() const noexcept { return shorts_; }
-    const std::vector<float>& Floats() const noexcept { return floats_; }
+    const std::vector<float>& Floats() const noexcept { return *floats_; }
 
     // Sample `i` (interleaved index) scaled to [-1, 1].
     float Sample(std::size_t i) const noexcept {
-        return IsShort() ? static_cast<float>(shorts_[i]) * (1.0f / 32768.0f) : floats_[i];
+        return IsShort() ? static_cast<float>(shorts_[i]) * (1.0f / 32768.0f) : (*floats_)[i];
     }
 
     // Interleaved float samples (the data's own channel count) at `sampleRate`, by linear
-    // interpolation; made once per rate.
+    // interpolation; made once per rate (float data at its own rate is given as it is).
     std::shared_ptr<const std::vector<float>> FloatsAt(int32_t sampleRate) const;
 
     // Writes a WAV file in the format the data came from.
@@ -54,7 +54,8 @@ private:
     int32_t bytesPerFrame_ = 0;
     int32_t fileFormat_ = 0;
     std::vector<int16_t> shorts_;
-    std::vector<float> floats_;
+    // Shared with the conversion cache: float data at its own rate is not copied.
+    std::shared_ptr<std::vector<float>> floats_ = std::make_shared<std::vector<float>>();
     mutable std::mutex cacheMutex_;
     mutable std::map<int32_t, std::shared_ptr<const std::vector<float>>> converted_;
 };

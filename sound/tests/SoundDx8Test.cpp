@@ -265,6 +265,24 @@ TEST_F(SoundDx8Test, ReplayingEveryFrameIsBounded) {
     EXPECT_EQ(sound.PlayState(), QX_PLAYSTATE_PLAYING);
 }
 
+TEST_F(SoundDx8Test, MonoAndStereoContentShareThePathsVolume) {
+    const auto stereo = Dir() / "stereo.wav";
+    qxtest::WriteWav(stereo, qxtest::Sine(1.0, 440.0, kRate, 2, 0.25f), 2, kRate, SF_FORMAT_FLOAT);
+    SoundDx8 sound;
+    ASSERT_TRUE(sound.Load(Wave("mono.wav", 1.0)));
+    sound.Play();
+    ASSERT_TRUE(sound.Load(stereo.string()));
+    sound.Play();  // the mono instance goes on beside it
+    EXPECT_NEAR(Rms(Render(*device, 0.1)), 2 * kTone, 0.03f);
+    sound.Volume(-10000);
+    // OpenAL ramps a playing source's gain over its next few milliseconds.
+    EXPECT_LT(Peak(Render(*device, 0.1), 2 * 441), 1e-6f);
+    sound.Volume(0);
+    sound.Stop_();  // stops the stereo segment, the one the sound holds now
+    Render(*device, 0.05);
+    EXPECT_NEAR(Rms(Render(*device, 0.1)), kTone, 0.02f);
+}
+
 TEST_F(SoundDx8Test, MasterVolumeScalesMusic) {
     SoundDx8 sound;
     ASSERT_TRUE(sound.Load(Wave("tone.wav", 1.0)));
