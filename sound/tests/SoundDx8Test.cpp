@@ -403,3 +403,45 @@ TEST_F(SoundDx8RealTime, MixerThreadPlaysSoundsToTheirEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Damaged files of every kind the loader reads: each load either succeeds or returns false, and
+// the sanitizer build checks that none of them reads out of bounds.
+class DamagedFiles : public SoundDx8Test {};
+
+TEST_F(DamagedFiles, EveryTruncationOfAMidiFileIsRefused) {
+    const auto midi = qxtest::MidiBytes(1);
+    SoundDx8 sound;
+    for (std::size_t n = 0; n < midi.size(); ++n) {
+        qxtest::WriteBytes(Dir() / "cut.mid", std::vector<uint8_t>(midi.begin(), midi.begin() + static_cast<std::ptrdiff_t>(n)));
+        EXPECT_FALSE(sound.Load((Dir() / "cut.mid").string())) << n << " bytes";
+    }
+}
+
+TEST_F(DamagedFiles, FlippedBytesInSegmentFileHeadersNeverCrash) {
+    std::ifstream in(Wave("w.wav", 0.05), std::ios::binary);
+    const std::vector<uint8_t> wave{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto good = platform::MakeSegmentFile(76, 1, 0, 0, 0, "n", "wave", wave);
+    SoundDx8 sound;
+    uint32_t seed = 12345;
+    int loaded = 0;
+    for (int round = 0; round < 300; ++round) {
+        auto bytes = good;
+        for (int flips = 0; flips < 3; ++flips) {
+            seed = seed * 1664525u + 1013904223u;
+            const std::size_t at = (seed >> 8) % 110;  // the RIFF, segment and wave headers
+            bytes[at] = static_cast<uint8_t>(bytes[at] ^ (1u << ((seed >> 4) & 7)));
+        }
+        if (round % 7 == 0) bytes.resize((seed >> 3) % bytes.size());
+        qxtest::WriteBytes(Dir() / "bad.sgt", bytes);
+        if (sound.Load((Dir() / "bad.sgt").string())) {
+            ++loaded;
+            EXPECT_GT(sound.Length(), 0);
+        }
+    }
+    EXPECT_LT(loaded, 300);
+    EXPECT_TRUE(sound.Load(Wave("fine.wav", 0.05)));
+}
+
+}  // namespace
