@@ -60,7 +60,8 @@ void Engine3D::Present() {
     auto& state = State();
     // The pointer is captured while the game reads relative motion every frame.
     if (state.display) {
-        state.display->SetPointerCaptured(state.input.motionReadThisFrame);
+        state.display->SetPointerCaptured(state.input.motionReadThisFrame, state.input.mouseX,
+                                          state.input.mouseY);
         state.display->Present(state);
     }
     state.input.motionReadThisFrame = false;

@@ -58,7 +58,8 @@ public:
     virtual void PumpEvents(InputState& input) = 0;
     virtual void SetTitle(const std::string& title) = 0;
     virtual void WarpMouse(float x, float y) = 0;
-    virtual void SetPointerCaptured(bool captured) = 0;
+    // While captured the pointer is virtual; on release the real one is put where it was (x, y).
+    virtual void SetPointerCaptured(bool captured, float x, float y) = 0;
     virtual void SetFramePacing(bool on) = 0;
 };
 

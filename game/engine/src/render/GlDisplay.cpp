@@ -22,7 +22,7 @@ public:
     void PumpEvents(InputState& input) override;
     void SetTitle(const std::string& title) override { SDL_SetWindowTitle(window_, title.c_str()); }
     void WarpMouse(float x, float y) override;
-    void SetPointerCaptured(bool captured) override;
+    void SetPointerCaptured(bool captured, float x, float y) override;
     void SetFramePacing(bool on) override;
 
 private:
@@ -198,10 +198,11 @@ void GlDisplay::WarpMouse(float x, float y) {
                           static_cast<int>(std::lround(boxY + y * scale)));
 }
 
-void GlDisplay::SetPointerCaptured(bool captured) {
+void GlDisplay::SetPointerCaptured(bool captured, float x, float y) {
     if (captured == captured_) return;
     captured_ = captured;
     SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+    if (!captured) WarpMouse(x, y);
 }
 
 }  // namespace
