@@ -86,14 +86,16 @@ TEST(VisualImages, NoLowerCaseTwinsOfMixedCaseNames) {
     EXPECT_FALSE(std::filesystem::exists(kDataDir / "Top3.jpg"));
 }
 
-TEST(VisualImages, RedKeyedMenuScreensHaveNoPureRedPixel) {
+TEST(VisualImages, RedKeyedMenuScreensStayClearOfPureRed) {
+    // The menus are loaded with a pure red key: no pixel may come near it, even after JPEG
+    // decoding or a loader that keys with a tolerance.
     for (const char* file : {"intro.jpg", "help.jpg", "gameover.jpg"}) {
         const Decoded d = Decode(kDataDir / file);
         ASSERT_TRUE(d.Valid()) << file;
-        int red = 0;
+        int nearRed = 0;
         for (int y = 0; y < d.height; ++y)
-            for (int x = 0; x < d.width; ++x) red += d.At(x, y) == Pixel{255, 0, 0};
-        EXPECT_EQ(red, 0) << file;
+            for (int x = 0; x < d.width; ++x) nearRed += Distance(d.At(x, y), Pixel{255, 0, 0}) < 48;
+        EXPECT_EQ(nearRed, 0) << file;
     }
 }
 
