@@ -154,7 +154,8 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
             const glm::vec3 p0 = ToWorld(triangles[i].p[0]);
             const glm::vec3 p1 = ToWorld(triangles[i].p[1]);
             const glm::vec3 p2 = ToWorld(triangles[i].p[2]);
-            world[i] = {p0, p1 - p0, p2 - p0, glm::length(p1 - p0) * glm::length(p2 - p0)};
+            const glm::vec3 e1 = p1 - p0, e2 = p2 - p0;
+            world[i] = {p0, e1, e2, glm::dot(e1, e1) * glm::dot(e2, e2)};
             worldMin = glm::min(worldMin, glm::min(p0, glm::min(p1, p2)));
             worldMax = glm::max(worldMax, glm::max(p0, glm::max(p1, p2)));
         }
@@ -168,12 +169,12 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
     }
     // Moller-Trumbore with ends and edges included; near-parallel cases take the full test.
     const glm::vec3 d = b - a;
-    const float segmentLength = glm::length(d);
+    const float segmentLength2 = glm::dot(d, d);
     constexpr float kParallel = 1e-6f, kEdge = 1e-5f;
     for (const WorldTriangle& t : world) {
         const glm::vec3 pv = glm::cross(d, t.e2);
         const float det = glm::dot(t.e1, pv);
-        if (std::fabs(det) <= kParallel * t.edgeScale * segmentLength) {
+        if (det * det <= kParallel * kParallel * t.edgeScale2 * segmentLength2) {
             if (SegmentTouchesTriangle(a, b, t.p0, t.p0 + t.e1, t.p0 + t.e2)) return true;
             continue;
         }

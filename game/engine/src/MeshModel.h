@@ -40,7 +40,7 @@ struct MeshData {
     // World-space copy of the triangles for picking, rebuilt when placement or triangles change.
     struct WorldTriangle {
         glm::vec3 p0, e1, e2;  // corner and the two edges from it
-        float edgeScale;        // |e1| |e2|, for a scale-free parallel test
+        float edgeScale2;       // |e1|^2 |e2|^2, for a scale-free parallel test
     };
     mutable uint64_t worldKey = 0;
     mutable std::vector<WorldTriangle> world;
