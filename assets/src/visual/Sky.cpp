@@ -1,13 +1,14 @@
 // Sky images: the six faces of the first level's sky box, one sky image per later theme
 // ("c2".."c11", shown on every face), the sun sprite and the four lens-flare sprites.
 //
-// Sky box faces, world y up, seen from the centre of the box (image top = up for the side faces):
-//   Back3.jpg  (shown on "Front")  looks along +z, image right towards -x
-//   Front3.jpg (shown on "Back")   looks along -z, image right towards +x
-//   Left3.jpg  (shown on "Right")  looks along +x, image right towards +z
-//   Right3.jpg (shown on "Left")   looks along -x, image right towards -z
+// Sky box faces in the game's left-handed world (x right, y up, z ahead), each seen from the
+// centre of the box with the image's top-left corner first:
+//   Back3.jpg  (shown on "Front")  looks along +z, image right towards +x, top up
+//   Front3.jpg (shown on "Back")   looks along -z, image right towards -x, top up
+//   Left3.jpg  (shown on "Right")  looks along +x, image right towards -z, top up
+//   Right3.jpg (shown on "Left")   looks along -x, image right towards +z, top up
 //   Down3.jpg  (shown on "Top")    looks up,   image top towards +z, image right towards +x
-//   top3.jpg   (shown on "Down")   looks down, image top towards +z, image right towards -x
+//   top3.jpg   (shown on "Down")   looks down, image top towards +z, image right towards +x
 // The sun stands low towards -x, where the terrain's sun is placed.
 #include "Generator.h"
 #include "Noise.h"
@@ -219,12 +220,12 @@ Image FlareSprite(int kind) {
 
 void WriteSky(const std::filesystem::path& dir) {
     const Dir px{1, 0, 0}, nx{-1, 0, 0}, py{0, 1, 0}, ny{0, -1, 0}, pz{0, 0, 1}, nz{0, 0, -1};
-    SaveJpg(dir / "Back3.jpg", CubeFace(pz, nx, py));
-    SaveJpg(dir / "Front3.jpg", CubeFace(nz, px, py));
-    SaveJpg(dir / "Left3.jpg", CubeFace(px, pz, py));
-    SaveJpg(dir / "Right3.jpg", CubeFace(nx, nz, py));
+    SaveJpg(dir / "Back3.jpg", CubeFace(pz, px, py));
+    SaveJpg(dir / "Front3.jpg", CubeFace(nz, nx, py));
+    SaveJpg(dir / "Left3.jpg", CubeFace(px, nz, py));
+    SaveJpg(dir / "Right3.jpg", CubeFace(nx, pz, py));
     SaveJpg(dir / "Down3.jpg", CubeFace(py, px, pz));
-    SaveJpg(dir / "top3.jpg", CubeFace(ny, nx, pz));
+    SaveJpg(dir / "top3.jpg", CubeFace(ny, px, pz));
     for (int n = 2; n <= kThemeCount; ++n) SaveJpg(dir / ("c" + std::to_string(n) + ".jpg"), ThemeSky(ThemeFor(n)));
     SaveJpg(dir / "sun.jpg", SunSprite());
     for (int k = 1; k <= 4; ++k) SaveJpg(dir / ("flare" + std::to_string(k) + ".jpg"), FlareSprite(k));

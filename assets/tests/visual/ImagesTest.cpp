@@ -188,8 +188,9 @@ TEST(VisualImages, ThemeSkiesJoinLeftToRight) {
 }
 
 TEST(VisualImages, FirstLevelSkyBoxFacesMeetAtTheirEdges) {
-    // Side faces in order round the box: each face's right edge is the next face's left edge.
-    const char* ring[] = {"Back3.jpg", "Right3.jpg", "Front3.jpg", "Left3.jpg"};
+    // Side faces in order round the box (+z, +x, -z, -x in the left-handed world): each face's
+    // right edge is the next face's left edge.
+    const char* ring[] = {"Back3.jpg", "Left3.jpg", "Front3.jpg", "Right3.jpg"};
     for (int i = 0; i < 4; ++i) {
         const Decoded a = Decode(kDataDir / ring[i]), b = Decode(kDataDir / ring[(i + 1) % 4]);
         ASSERT_TRUE(a.Valid() && b.Valid());
@@ -200,7 +201,8 @@ TEST(VisualImages, FirstLevelSkyBoxFacesMeetAtTheirEdges) {
         }
         EXPECT_LT(sum / a.height, 12.0) << ring[i] << " -> " << ring[(i + 1) % 4];
     }
-    // The sun's glow stands on the face towards -x ("Right3.jpg", shown as "Left").
+    // The sun's glow stands on the face towards -x ("Right3.jpg", shown as "Left"), and the top
+    // face's edge towards +z ("Down3.jpg", image top) meets the +z face's top edge.
     auto brightness = [](const Decoded& d) {
         double s = 0;
         for (int y = 0; y < d.height / 2; ++y)
@@ -208,6 +210,14 @@ TEST(VisualImages, FirstLevelSkyBoxFacesMeetAtTheirEdges) {
         return s;
     };
     EXPECT_GT(brightness(Decode(kDataDir / "Right3.jpg")), brightness(Decode(kDataDir / "Left3.jpg")) * 1.05);
+    const Decoded top = Decode(kDataDir / "Down3.jpg"), front = Decode(kDataDir / "Back3.jpg");
+    ASSERT_TRUE(top.Valid() && front.Valid());
+    double sum = 0;
+    for (int x = 0; x < top.width; ++x) {
+        const Pixel p = top.At(x, 0), q = front.At(x, 0);
+        sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+    }
+    EXPECT_LT(sum / top.width, 12.0);
 }
 
 TEST(VisualImages, HeightMapSpansTheRangeWithSmoothSlopes) {
