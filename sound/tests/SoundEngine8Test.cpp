@@ -82,15 +82,24 @@ TEST_F(SoundEngine8Test, MusicTimeAdvancesWithTheMasterTempo) {
     UseLoopback();
     auto engine = std::make_shared<SoundEngine8>();
     auto& performance = *Context().performance;
-    const int32_t t0 = performance.GetMusicTime();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const int32_t t1 = performance.GetMusicTime();
-    // 120 beats per minute at 768 ticks a beat: 1536 ticks a second, so about 154 in 100 ms.
-    EXPECT_GE(t1 - t0, 140);
-    EXPECT_LE(t1 - t0, 400);
+    // 120 beats per minute at 768 ticks a beat: 1536 ticks a second, times the tempo. The clock is
+    // read between two pairs of time stamps, so its advance lies between their spans.
+    const auto advance = [&](float tempo) {
+        using Clock = std::chrono::steady_clock;
+        const auto a = Clock::now();
+        const int32_t t0 = performance.GetMusicTime();
+        const auto b = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto c = Clock::now();
+        const int32_t t1 = performance.GetMusicTime();
+        const auto d = Clock::now();
+        const double perSecond = 1536.0 * tempo;
+        EXPECT_GE(t1 - t0, std::chrono::duration<double>(c - b).count() * perSecond - 2) << "tempo " << tempo;
+        EXPECT_LE(t1 - t0, std::chrono::duration<double>(d - a).count() * perSecond + 2) << "tempo " << tempo;
+    };
+    advance(1.0f);
     engine->MasterTempo(4.0f);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_GE(performance.GetMusicTime() - t1, 4 * 140);
+    advance(4.0f);
 }
 
 TEST_F(SoundEngine8Test, ConstructionOrderAndTeardownOrder) {
