@@ -11,7 +11,8 @@ namespace qxsound::platform {
 
 namespace {
 
-constexpr int kBlockFrames = 64;
+// Frames per synthesis call: also the resolution of the music-time to frame map (5.8 ms).
+constexpr int kBlockFrames = 256;
 // Rendered pieces are held in memory (21 MB a minute): a file longer than this is refused.
 constexpr int64_t kMaxSeconds = 10 * 60;
 
@@ -104,6 +105,8 @@ SegmentContent RenderMidi(const std::vector<uint8_t>& smf, const std::string& fi
     auto& synth = TheSynth();
     if (!synth) synth = std::make_unique<Synth>();
     fluid_synth_system_reset(synth->synth);
+    // Linear interpolation: a third of the default's cost, and General MIDI sounds do not need more.
+    fluid_synth_set_interp_method(synth->synth, -1, FLUID_INTERP_LINEAR);
 
     struct PlayerDeleter {
         void operator()(fluid_player_t* p) const noexcept {
@@ -121,7 +124,7 @@ SegmentContent RenderMidi(const std::vector<uint8_t>& smf, const std::string& fi
     int64_t frames = 0;
     int lastTick = -1;
     const auto toMusicTime = [&](int64_t tick) { return static_cast<int32_t>(tick * DMUS_PPQ / division); };
-    float block[2 * kBlockFrames];
+    std::vector<float> block(2 * kBlockFrames);
     for (;;) {
         const int tick = fluid_player_get_current_tick(player.get());
         const int total = fluid_player_get_total_ticks(player.get());
@@ -135,8 +138,8 @@ SegmentContent RenderMidi(const std::vector<uint8_t>& smf, const std::string& fi
         }
         if (frames > kMaxSeconds * kMidiRenderRate)
             throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" plays longer than ten minutes");
-        fluid_synth_write_float(synth->synth, kBlockFrames, block, 0, 2, block, 1, 2);
-        samples.insert(samples.end(), block, block + 2 * kBlockFrames);
+        fluid_synth_write_float(synth->synth, kBlockFrames, block.data(), 0, 2, block.data(), 1, 2);
+        samples.insert(samples.end(), block.begin(), block.end());
         frames += kBlockFrames;
     }
     content.pcm = PcmData::FromFloat(std::move(samples), 2, kMidiRenderRate);
