@@ -1,6 +1,7 @@
 # QXSound: play-to-sound latency and mixing cost per voice, beside raw OpenAL Soft sources.
 if(TARGET qxsound)
   find_package(OpenAL REQUIRED)
+  find_package(Threads REQUIRED)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(BENCH_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
   add_executable(qxsound_bench ${CMAKE_CURRENT_LIST_DIR}/QXSoundBench.cpp)
