@@ -3,7 +3,6 @@
 #include <qxsound/Error.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace qxsound::platform {
@@ -89,8 +88,7 @@ PathCore::Lane& PathCore::LaneFor(int32_t channels) {
 
 void PathCore::ApplyVolume(Lane& lane) {
     // The context is current.
-    const float gain = volume_ == DSBVOLUME_MIN ? 0.0f : std::pow(10.0f, static_cast<float>(volume_) / 2000.0f);
-    alSourcef(lane.stream->Source(), AL_GAIN, gain * lane.makeUp);
+    alSourcef(lane.stream->Source(), AL_GAIN, BufferVolumeGain(volume_) * lane.makeUp);
 }
 
 void PathCore::Play(std::shared_ptr<SegmentState> state) {
@@ -128,8 +126,7 @@ void PathCore::Activate(bool active) {
 
 void PathCore::SetVolume(int32_t volume) {
     RequireOpen();
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
-        throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
+    CheckBufferVolume(volume);
     volume_ = volume;
     ContextGuard guard(*device_);
     for (auto& lane : lanes_)

@@ -5,6 +5,7 @@
 #include <qxsound/DSCAPS.h>
 #include <qxsound/Error.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,6 +46,18 @@ inline constexpr int32_t DSBPAN_LEFT = -10000;
 inline constexpr int32_t DSBPAN_RIGHT = 10000;
 inline constexpr int32_t DSBFREQUENCY_MIN = 100;
 inline constexpr int32_t DSBFREQUENCY_MAX = 200000;
+
+// The linear gain of a level in hundredths of a decibel.
+inline float GainOf(int32_t hundredthsOfDb) { return std::pow(10.0f, static_cast<float>(hundredthsOfDb) / 2000.0f); }
+
+// The gain of a buffer volume: DSBVOLUME_MIN is silence.
+inline float BufferVolumeGain(int32_t volume) { return volume == DSBVOLUME_MIN ? 0.0f : GainOf(volume); }
+
+// Throws DSERR_INVALIDPARAM for a buffer volume outside DSBVOLUME_MIN to DSBVOLUME_MAX.
+inline void CheckBufferVolume(int32_t volume) {
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
+        throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
+}
 
 struct DSBUFFERDESC {
     int32_t lFlags = 0;

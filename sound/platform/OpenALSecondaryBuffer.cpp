@@ -4,13 +4,9 @@
 
 #include <AL/alext.h>
 
-#include <cmath>
-
 namespace qxsound::platform {
 
 namespace {
-
-float GainOf(int32_t hundredthsOfDb) { return std::pow(10.0f, static_cast<float>(hundredthsOfDb) / 2000.0f); }
 
 // OpenAL Soft renders a centred mono source 4.5 dB down on each stereo channel.
 constexpr float kCentreMakeUp = 1.6788040f;
@@ -103,7 +99,7 @@ void OpenALSecondaryBuffer::Upload() {
 }
 
 void OpenALSecondaryBuffer::ApplyGain() {
-    alSourcef(source_, AL_GAIN, volume_ == DSBVOLUME_MIN ? 0.0f : GainOf(volume_) * gainScale_);
+    alSourcef(source_, AL_GAIN, BufferVolumeGain(volume_) * gainScale_);
 }
 
 void OpenALSecondaryBuffer::Require(int32_t flag, const char* what) const {
@@ -175,8 +171,7 @@ int32_t OpenALSecondaryBuffer::GetVolume() {
 
 void OpenALSecondaryBuffer::SetVolume(int32_t volume) {
     Require(DSBCAPS_CTRLVOLUME, "volume control");
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX)
-        throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
+    CheckBufferVolume(volume);
     ContextGuard guard(*device_);
     volume_ = volume;
     ApplyGain();

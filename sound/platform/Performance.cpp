@@ -6,7 +6,6 @@
 #include <qxsound/Error.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace qxsound::platform {
 
@@ -88,7 +87,7 @@ void OpenALPerformance::SetMasterVolume(int32_t volume) {
     if (volume < DMUS_MASTERVOLUME_MIN || volume > DMUS_MASTERVOLUME_MAX)
         throw Error(DSERR_INVALIDPARAM, "master volume " + std::to_string(volume) + " is outside -20000 to 2000");
     volume_ = volume;
-    masterGain_->store(std::pow(10.0f, static_cast<float>(volume) / 2000.0f), std::memory_order_relaxed);
+    masterGain_->store(GainOf(volume), std::memory_order_relaxed);
 }
 
 int16_t OpenALPerformance::GetMasterGrooveLevel() {
