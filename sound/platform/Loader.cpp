@@ -28,11 +28,16 @@ bool HasTag(const std::vector<uint8_t>& d, std::size_t at, const char* tag) {
     return d.size() >= at + 4 && std::memcmp(d.data() + at, tag, 4) == 0;
 }
 
-std::vector<uint8_t> ReadAll(const std::string& fileName) {
+std::ifstream OpenFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     std::error_code ec;
     if (!in || !std::filesystem::is_regular_file(fileName, ec))
         throw Error(DMUS_E_LOADER_FAILEDOPEN, "cannot open \"" + fileName + "\"");
+    return in;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& fileName) {
+    std::ifstream in = OpenFile(fileName);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -47,6 +52,11 @@ struct Chunk {
     std::size_t at;
     std::size_t length;
 };
+
+std::vector<uint8_t> ChunkBytes(const std::vector<uint8_t>& d, const Chunk& c) {
+    return std::vector<uint8_t>(d.begin() + static_cast<std::ptrdiff_t>(c.at),
+                                d.begin() + static_cast<std::ptrdiff_t>(c.at + c.length));
+}
 
 std::vector<Chunk> RiffChunks(const std::vector<uint8_t>& d, const std::string& fileName) {
     std::vector<Chunk> chunks;
@@ -95,12 +105,8 @@ SegmentContent ReadSegmentFile(const std::vector<uint8_t>& d, const std::string&
     }
     if (!header || header->length < 20) throw bad("no segment header");
     if (!wave && !midi) throw bad("no wave or MIDI track");
-    const auto slice = [&](const Chunk& c) {
-        return std::vector<uint8_t>(d.begin() + static_cast<std::ptrdiff_t>(c.at),
-                                    d.begin() + static_cast<std::ptrdiff_t>(c.at + c.length));
-    };
-    SegmentContent content = midi ? RenderMidi(slice(*midi), fileName)
-                                  : WaveContent(PcmData::ReadMemory(slice(*wave), fileName), std::string());
+    SegmentContent content = midi ? RenderMidi(ChunkBytes(d, *midi), fileName)
+                                  : WaveContent(PcmData::ReadMemory(ChunkBytes(d, *wave), fileName), std::string());
     const auto field = [&](int i) { return static_cast<int32_t>(ReadLittle(d, header->at + 4 * static_cast<std::size_t>(i))); };
     const int32_t length = field(0);
     const int32_t repeats = field(1);
@@ -160,10 +166,7 @@ std::shared_ptr<DirectMusicSegment8> OpenALLoader::LoadSegment(const std::string
 std::shared_ptr<const SegmentContent> OpenALLoader::Decode(const std::string& fileName) {
     std::vector<uint8_t> head(12, 0);
     {
-        std::ifstream in(fileName, std::ios::binary);
-        std::error_code ec;
-        if (!in || !std::filesystem::is_regular_file(fileName, ec))
-            throw Error(DMUS_E_LOADER_FAILEDOPEN, "cannot open \"" + fileName + "\"");
+        std::ifstream in = OpenFile(fileName);
         in.read(reinterpret_cast<char*>(head.data()), 12);
         head.resize(static_cast<std::size_t>(in.gcount()));
     }
@@ -177,9 +180,7 @@ std::shared_ptr<const SegmentContent> OpenALLoader::Decode(const std::string& fi
         auto data = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.tag == "data"; });
         if (data == chunks.end())
             throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" has no MIDI data chunk");
-        content = RenderMidi(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(data->at),
-                                                  bytes.begin() + static_cast<std::ptrdiff_t>(data->at + data->length)),
-                             fileName);
+        content = RenderMidi(ChunkBytes(bytes, *data), fileName);
         content.name = Title(fileName);
     } else if (HasTag(head, 0, "RIFF") && HasTag(head, 8, "DMSG")) {
         content = ReadSegmentFile(ReadAll(fileName), fileName);
