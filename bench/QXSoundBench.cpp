@@ -131,17 +131,23 @@ platform::OpenALDevice& EngineDevice() {
     return *std::dynamic_pointer_cast<platform::OpenALDirectSound>(Context().outputDevice)->Device();
 }
 
-class Waves final : public Voices {
+// Each library voice plays the tone file over and over.
+void Loop(SoundWave8& sound) { sound.Loop_(true); }
+void Loop(SoundDx8& sound) { sound.RepeatsOfLoopingPortion(-1); }
+
+// Voices of one of the library's sound classes on the engine's loopback device.
+template <typename Sound>
+class LibraryVoices final : public Voices {
 public:
-    explicit Waves(int n) : engine_(LoopbackEngine()) {
+    explicit LibraryVoices(int n) : engine_(LoopbackEngine()) {
         for (int i = 0; i < n; ++i) {
-            auto s = std::make_shared<SoundWave8>();
+            auto s = std::make_shared<Sound>();
             s->Load(ToneFile());
-            s->Loop_(true);
+            Loop(*s);
             sounds_.push_back(s);
         }
     }
-    ~Waves() override {
+    ~LibraryVoices() override {
         sounds_.clear();
         EndLibraryContext();
     }
@@ -151,31 +157,11 @@ public:
 
 private:
     std::shared_ptr<SoundEngine8> engine_;
-    std::vector<std::shared_ptr<SoundWave8>> sounds_;
+    std::vector<std::shared_ptr<Sound>> sounds_;
 };
 
-class Segments final : public Voices {
-public:
-    explicit Segments(int n) : engine_(LoopbackEngine()) {
-        for (int i = 0; i < n; ++i) {
-            auto s = std::make_shared<SoundDx8>();
-            s->Load(ToneFile());
-            s->RepeatsOfLoopingPortion(-1);
-            sounds_.push_back(s);
-        }
-    }
-    ~Segments() override {
-        sounds_.clear();
-        EndLibraryContext();
-    }
-    platform::OpenALDevice& Device() override { return EngineDevice(); }
-    void Start(int i) override { sounds_[static_cast<std::size_t>(i)]->Play(); }
-    void Stop(int i) override { sounds_[static_cast<std::size_t>(i)]->Stop_(); }
-
-private:
-    std::shared_ptr<SoundEngine8> engine_;
-    std::vector<std::shared_ptr<SoundDx8>> sounds_;
-};
+using Waves = LibraryVoices<SoundWave8>;
+using Segments = LibraryVoices<SoundDx8>;
 
 template <typename Kind>
 void BM_MixCostPerVoice(benchmark::State& state) {
