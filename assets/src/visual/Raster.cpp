@@ -263,34 +263,27 @@ bool HasExtension(const std::filesystem::path& path, const char* ext) {
     return e == ext;
 }
 
+// The pixels row by row as 8-bit RGB, with 8-bit alpha after each when `withAlpha`.
+std::vector<uint8_t> ToBytes(const Image& img, bool withAlpha) {
+    const size_t channels = withAlpha ? 4 : 3;
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(img.Width()) * img.Height() * channels);
+    for (int y = 0; y < img.Height(); ++y)
+        for (int x = 0; x < img.Width(); ++x) {
+            const Color& c = img.At(x, y);
+            out.push_back(To8(c.r));
+            out.push_back(To8(c.g));
+            out.push_back(To8(c.b));
+            if (withAlpha) out.push_back(To8(img.Alpha(x, y)));
+        }
+    return out;
+}
+
 }  // namespace
 
-std::vector<uint8_t> ToRgb8(const Image& img) {
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(img.Width()) * img.Height() * 3);
-    for (int y = 0; y < img.Height(); ++y)
-        for (int x = 0; x < img.Width(); ++x) {
-            const Color& c = img.At(x, y);
-            out.push_back(To8(c.r));
-            out.push_back(To8(c.g));
-            out.push_back(To8(c.b));
-        }
-    return out;
-}
+std::vector<uint8_t> ToRgb8(const Image& img) { return ToBytes(img, false); }
 
-std::vector<uint8_t> ToRgba8(const Image& img) {
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(img.Width()) * img.Height() * 4);
-    for (int y = 0; y < img.Height(); ++y)
-        for (int x = 0; x < img.Width(); ++x) {
-            const Color& c = img.At(x, y);
-            out.push_back(To8(c.r));
-            out.push_back(To8(c.g));
-            out.push_back(To8(c.b));
-            out.push_back(To8(img.Alpha(x, y)));
-        }
-    return out;
-}
+std::vector<uint8_t> ToRgba8(const Image& img) { return ToBytes(img, true); }
 
 std::vector<uint8_t> ToKeyedRgb8(const Image& img, Color key, float threshold, bool premultiplyOntoKey) {
     const uint8_t kr = To8(key.r), kg = To8(key.g), kb = To8(key.b);
