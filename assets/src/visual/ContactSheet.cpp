@@ -6,7 +6,6 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,9 +15,7 @@ namespace orvane::assets::visual {
 namespace {
 
 bool IsImage(const std::filesystem::path& p) {
-    std::string e = p.extension().string();
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return e == ".jpg" || e == ".bmp" || e == ".png";
+    return HasExtension(p, ".jpg") || HasExtension(p, ".bmp") || HasExtension(p, ".png");
 }
 
 }  // namespace

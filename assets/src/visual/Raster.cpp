@@ -257,12 +257,6 @@ namespace {
 
 uint8_t To8(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
 
-bool HasExtension(const std::filesystem::path& path, const char* ext) {
-    std::string e = path.extension().string();
-    for (auto& ch : e) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return e == ext;
-}
-
 // The pixels row by row as 8-bit RGB, with 8-bit alpha after each when `withAlpha`.
 std::vector<uint8_t> ToBytes(const Image& img, bool withAlpha) {
     const size_t channels = withAlpha ? 4 : 3;
@@ -305,6 +299,12 @@ std::vector<uint8_t> ToKeyedRgb8(const Image& img, Color key, float threshold, b
             out.insert(out.end(), {r, g, b});
         }
     return out;
+}
+
+bool HasExtension(const std::filesystem::path& path, const char* ext) {
+    std::string e = path.extension().string();
+    for (auto& ch : e) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return e == ext;
 }
 
 void SaveRgb8(const std::filesystem::path& path, int width, int height, const std::vector<uint8_t>& rgb) {

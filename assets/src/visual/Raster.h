@@ -110,5 +110,7 @@ void SaveKeyedBmp(const std::filesystem::path& path, const Image& img, Color key
                   bool premultiplyOntoKey);
 void SavePng(const std::filesystem::path& path, const Image& img, bool withAlpha);
 void SaveRgb8(const std::filesystem::path& path, int width, int height, const std::vector<uint8_t>& rgb);
+// Whether the path ends in `ext` (".png"), ignoring letter case.
+bool HasExtension(const std::filesystem::path& path, const char* ext);
 
 }  // namespace orvane::assets::visual
