@@ -1,5 +1,7 @@
 #include "dynamora/clsMomentOfInertia.h"
 
+#include "ErrorMessage.h"
+
 #include <cfloat>
 #include <cmath>
 
@@ -67,10 +69,7 @@ Matrix4 clsMomentOfInertia::Finish(const char* operation, const double (&diagona
     }
     lastErrorCode_ = error.Code;
     try {
-        static const char* const names[] = {"m11", "m22", "m33"};
-        lastError_ = std::string(operation) + ": " + ErrorText(error.Code);
-        if (error.Operation != nullptr) lastError_ += std::string(" in ") + error.Operation;
-        if (error.Operation == nullptr && error.Element > 0) lastError_ += std::string(" at ") + names[(error.Element - 1) / 5];
+        lastError_ = ErrorMessage(operation, error);
     } catch (...) {
         lastError_.clear();
     }

@@ -1,29 +1,15 @@
 #include "dynamora/clsRigidBody.h"
 
+#include "ErrorMessage.h"
 #include "MatrixKernels.h"
 #include "clsMathAndPhysics.h"
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 
 namespace dynamora {
 
 namespace {
-
-// Where in its operand a checked step failed, for the error text: "m23" for a matrix (the
-// matrix helpers and the inverse, which has no operation name), "y" for Force.
-std::string ElementName(const MathError& error) {
-    if (error.Element <= 0) return {};
-    if (error.Operation == nullptr || std::strncmp(error.Operation, "Matrix", 6) == 0) {
-        if (error.Element > 16) return {};
-        const int i = error.Element - 1;
-        const char name[] = {'m', static_cast<char>('1' + i / 4), static_cast<char>('1' + i % 4), '\0'};
-        return name;
-    }
-    static const char* const axes[] = {"x", "y", "z"};
-    return error.Element <= 3 ? axes[error.Element - 1] : std::string{};
-}
 
 // The general 4 x 4 inverse by cofactors (2 x 2 sub-determinants), in double precision and
 // rounded to float once at the end.
@@ -249,10 +235,7 @@ void clsRigidBody::Succeeded() noexcept {
 void clsRigidBody::Fail(const char* operation, MathError error) noexcept {
     lastErrorCode_ = error.Code;
     try {
-        lastError_ = std::string(operation) + ": " + ErrorText(error.Code);
-        if (error.Operation != nullptr) lastError_ += std::string(" in ") + error.Operation;
-        const std::string element = ElementName(error);
-        if (!element.empty()) lastError_ += " at " + element;
+        lastError_ = ErrorMessage(operation, error);
     } catch (...) {
         lastError_.clear();  // out of memory for the text; the code still tells what failed
     }
