@@ -180,17 +180,17 @@ void BM_MixCostPerVoice(benchmark::State& state) {
     state.counters["cpu_ms_per_voice_per_s"] = 1000.0 * cpu / static_cast<double>(state.iterations()) / n;
 }
 
-// Renders a loopback device in real time and reports when sound first appears after being armed.
-class RealTimeDevice {
+// When sound first appears after being armed, fed with the non-silent samples that whoever
+// sees the output (a render thread, SDL's post-mix hook) finds.
+class SoundWatch {
 public:
-    static constexpr int32_t kPeriod = 256;
-
-    explicit RealTimeDevice(platform::OpenALDevice& device) : device_(device), thread_([this] { Run(); }) {}
-    ~RealTimeDevice() {
-        stop_ = true;
-        thread_.join();
+    // Sound at sample `index` of a block that started at `start`.
+    void Saw(Clock::time_point start, int index) {
+        const auto at = start + std::chrono::duration_cast<Clock::duration>(
+                                    std::chrono::duration<double>(static_cast<double>(index) / kRate));
+        lastSound_ = at.time_since_epoch().count();
+        if (armed_.exchange(false)) heard_ = at.time_since_epoch().count();
     }
-
     // Waits until the output has been silent for `quiet`.
     void WaitForSilence(std::chrono::milliseconds quiet) {
         while (Clock::now() - Clock::time_point(Clock::duration(lastSound_.load())) < quiet)
@@ -207,6 +207,23 @@ public:
     }
 
 private:
+    std::atomic<bool> armed_{false};
+    std::atomic<Clock::rep> heard_{0};
+    std::atomic<Clock::rep> lastSound_{0};
+};
+
+// Renders a loopback device in real time, watching for sound.
+class RealTimeDevice : public SoundWatch {
+public:
+    static constexpr int32_t kPeriod = 256;
+
+    explicit RealTimeDevice(platform::OpenALDevice& device) : device_(device), thread_([this] { Run(); }) {}
+    ~RealTimeDevice() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
     void Run() {
         std::vector<float> block(2 * kPeriod);
         const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
@@ -219,10 +236,7 @@ private:
             device_.RenderLoopback(block.data(), kPeriod, false);
             for (int32_t i = 0; i < kPeriod; ++i) {
                 if (std::fabs(block[2 * static_cast<std::size_t>(i)]) > 1e-4f) {
-                    const auto at = start + std::chrono::duration_cast<Clock::duration>(
-                                                std::chrono::duration<double>(static_cast<double>(i) / kRate));
-                    lastSound_ = at.time_since_epoch().count();
-                    if (armed_.exchange(false)) heard_ = at.time_since_epoch().count();
+                    Saw(start, i);
                     break;
                 }
             }
@@ -231,9 +245,6 @@ private:
 
     platform::OpenALDevice& device_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> armed_{false};
-    std::atomic<Clock::rep> heard_{0};
-    std::atomic<Clock::rep> lastSound_{0};
     std::thread thread_;
 };
 
@@ -305,19 +316,14 @@ void BM_MixCostPerVoice_SdlMixer(benchmark::State& state) {
     state.counters["cpu_ms_per_voice_per_s"] = 1000.0 * cpu / audio / n;
 }
 
-std::atomic<Clock::rep> sdlHeard{0};
-std::atomic<Clock::rep> sdlLastSound{0};
-std::atomic<bool> sdlArmed{false};
+SoundWatch sdlWatch;
 
 void SdlPostMix(void*, Uint8* stream, int bytes) {
     const auto now = Clock::now();
     const auto* samples = reinterpret_cast<const int16_t*>(stream);
     for (int i = 0; i < bytes / 4; ++i) {
         if (samples[2 * i] > 3 || samples[2 * i] < -3) {
-            const auto at = now + std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(static_cast<double>(i) / kRate));
-            sdlLastSound = at.time_since_epoch().count();
-            if (sdlArmed.exchange(false)) sdlHeard = at.time_since_epoch().count();
+            sdlWatch.Saw(now, i);
             break;
         }
     }
@@ -329,15 +335,11 @@ void BM_PlayToSoundLatency_SdlMixer(benchmark::State& state) {
     double total = 0.0;
     for (auto _ : state) {
         mixer.Stop(0);
-        while (Clock::now() - Clock::time_point(Clock::duration(sdlLastSound.load())) < std::chrono::milliseconds(60))
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        sdlHeard = 0;
-        sdlArmed = true;
+        sdlWatch.WaitForSilence(std::chrono::milliseconds(60));
+        sdlWatch.Arm();
         const auto played = Clock::now();
         mixer.Start(0);
-        while (sdlHeard.load() == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
-        const double latency =
-            std::chrono::duration<double>(Clock::time_point(Clock::duration(sdlHeard.load())) - played).count();
+        const double latency = std::chrono::duration<double>(sdlWatch.Heard() - played).count();
         total += latency;
         state.SetIterationTime(latency);
     }
