@@ -4,6 +4,8 @@
 
 #include <AL/alext.h>
 
+#include <cmath>
+
 namespace qxsound::platform {
 
 namespace {

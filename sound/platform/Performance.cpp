@@ -6,6 +6,7 @@
 #include <qxsound/Error.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace qxsound::platform {
 
