@@ -24,7 +24,7 @@ namespace quarvex::detail {
 
 struct EngineState;
 
-struct FontSpec {
+struct FontFace {
     std::string file;
     int size = 20;
     bool bold = false, underline = false, italic = false;
@@ -86,7 +86,7 @@ struct EngineState {
     uint64_t frameNumber = 1;  // the frame being built
     std::vector<Draw2D> queue;
     std::vector<Draw2D> lastQueue;
-    std::map<std::string, FontSpec> fonts;  // by lower-case name
+    std::map<std::string, FontFace> fonts;  // by lower-case name
     FadeState fade;
     InputState input;
 

@@ -20,19 +20,19 @@ TextRenderer::~TextRenderer() {
     TTF_Quit();
 }
 
-TTF_Font* TextRenderer::FontFor(const FontSpec& spec) {
-    const std::string key = spec.file + "|" + std::to_string(spec.size) + "|" +
-                            std::to_string(spec.bold) + std::to_string(spec.underline) +
-                            std::to_string(spec.italic);
+TTF_Font* TextRenderer::FontFor(const FontFace& face) {
+    const std::string key = face.file + "|" + std::to_string(face.size) + "|" +
+                            std::to_string(face.bold) + std::to_string(face.underline) +
+                            std::to_string(face.italic);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    TTF_Font* font = TTF_OpenFont(spec.file.c_str(), spec.size);
-    if (!font) throw EngineError("Cannot open the font file " + spec.file + ": " + TTF_GetError());
+    TTF_Font* font = TTF_OpenFont(face.file.c_str(), face.size);
+    if (!font) throw EngineError("Cannot open the font file " + face.file + ": " + TTF_GetError());
     int style = TTF_STYLE_NORMAL;
-    if (spec.underline) style |= TTF_STYLE_UNDERLINE;
+    if (face.underline) style |= TTF_STYLE_UNDERLINE;
     // Bold and italic faces are chosen by file; a regular file gets the synthetic styles.
-    if (spec.bold && spec.file.find("Bold") == std::string::npos) style |= TTF_STYLE_BOLD;
-    if (spec.italic && spec.file.find("Italic") == std::string::npos) style |= TTF_STYLE_ITALIC;
+    if (face.bold && face.file.find("Bold") == std::string::npos) style |= TTF_STYLE_BOLD;
+    if (face.italic && face.file.find("Italic") == std::string::npos) style |= TTF_STYLE_ITALIC;
     TTF_SetFontStyle(font, style);
     TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
     fonts_[key] = font;
@@ -42,8 +42,8 @@ TTF_Font* TextRenderer::FontFor(const FontSpec& spec) {
 TextImage TextRenderer::Get(const EngineState& state, const std::string& fontName,
                             const std::string& text, uint64_t frame) {
     if (text.empty()) return {};
-    auto spec = state.fonts.find(ToLower(fontName));
-    const FontSpec& font = spec != state.fonts.end() ? spec->second : defaultFont_;
+    auto found = state.fonts.find(ToLower(fontName));
+    const FontFace& font = found != state.fonts.end() ? found->second : defaultFont_;
     const std::string key = font.file + "|" + std::to_string(font.size) + "|" +
                             std::to_string(font.bold) + std::to_string(font.underline) +
                             std::to_string(font.italic) + "|" + text;

@@ -30,14 +30,14 @@ public:
     void Sweep(uint64_t frame);  // drops texts not drawn for a while
 
 private:
-    TTF_Font* FontFor(const FontSpec& spec);
+    TTF_Font* FontFor(const FontFace& face);
     struct Entry {
         TextImage image;
         uint64_t lastUsed = 0;
     };
     std::map<std::string, TTF_Font*> fonts_;
     std::map<std::string, Entry> texts_;
-    FontSpec defaultFont_;
+    FontFace defaultFont_;
 };
 
 }  // namespace quarvex::detail
