@@ -165,11 +165,13 @@ void Renderer::DrawFrame(EngineState& state) {
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
+    // Meshes (mostly in front of the terrain) first, so that the depth test skips the terrain
+    // pixels they cover.
+    if (state.frame.scene) DrawMeshes(state, v);
     if (state.frame.terrain) {
         terrain_->Draw(state.terrain, {v.viewProjection, &v.planes, v.eye, v.light, v.fogColor, v.fog},
                        textures_);
     }
-    if (state.frame.scene) DrawMeshes(state, v);
     // The sky box lies on the far plane and is drawn after the opaque scene, so that the depth
     // test skips every pixel already covered (it still looks drawn behind everything).
     if (state.frame.sky) DrawSky(state, v);

@@ -155,18 +155,21 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
                         indices.insert(indices.end(), {i00, i10, i11, i00, i11, i01});
                     }
                 }
+                chunk.gridCount[lod] = static_cast<GLsizei>(indices.size()) - chunk.first[lod];
                 auto hang = [&](GLuint a, GLuint b) {
                     const GLuint la = low(a), lb = low(b);
                     indices.insert(indices.end(), {a, b, lb, a, lb, la});
                 };
+                for (int k = 0; k + 1 < side; ++k) hang(base + k, base + k + 1);  // z low
                 for (int k = 0; k + 1 < side; ++k) {
-                    hang(base + k, base + k + 1);                                          // z low
                     hang(base + (side - 1) * side + k, base + (side - 1) * side + k + 1);  // z high
-                    hang(base + k * side, base + (k + 1) * side);                          // x low
-                    hang(base + k * side + side - 1, base + (k + 1) * side + side - 1);    // x high
                 }
+                for (int k = 0; k + 1 < side; ++k) hang(base + k * side, base + (k + 1) * side);  // x low
+                for (int k = 0; k + 1 < side; ++k) {
+                    hang(base + k * side + side - 1, base + (k + 1) * side + side - 1);  // x high
+                }
+                chunk.edgeCount[lod] = (side - 1) * 6;
                 chunk.lastVertex[lod] = static_cast<GLuint>(vertices.size() - 1);
-                chunk.count[lod] = static_cast<GLsizei>(indices.size()) - chunk.first[lod];
             }
         }
     }
@@ -202,6 +205,14 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         size_t index;
         float distance;
     };
+    // Full grid near the eye, every second line further out, every fourth far away.
+    lods_.resize(chunks_.size());
+    std::vector<float> distances(chunks_.size());
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        const Chunk& c = chunks_[i];
+        distances[i] = glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye);
+        lods_[i] = distances[i] < 250.0f ? 0 : (distances[i] < 650.0f ? 1 : 2);
+    }
     std::vector<Visible> visible;
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
@@ -214,7 +225,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
                 break;
             }
         }
-        if (!outside) visible.push_back({i, glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye)});
+        if (!outside) visible.push_back({i, distances[i]});
     }
     std::sort(visible.begin(), visible.end(),
               [](const Visible& a, const Visible& b) { return a.distance < b.distance; });
@@ -241,9 +252,8 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     const Program* current = nullptr;
     for (const Visible& item : visible) {
         const Chunk& c = chunks_[item.index];
-        // Full grid near the eye, every second line further out, every fourth far away; the
-        // detail texture only where it still shows.
-        const int lod = item.distance < 250.0f ? 0 : (item.distance < 650.0f ? 1 : 2);
+        const int lod = lods_[item.index];
+        // The detail texture only where it still shows.
         const Program* program = item.distance < 700.0f ? program_.get() : farProgram_.get();
         if (program != current) {
             program->Use();
@@ -251,9 +261,32 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         }
         const TexturePtr& tex = item.index < t.chunkTextures.size() ? t.chunkTextures[item.index] : nullptr;
         glBindTexture(GL_TEXTURE_2D, textures.Get(tex));
-        glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], c.count[lod],
-                            GL_UNSIGNED_INT,
-                            reinterpret_cast<void*>(static_cast<uintptr_t>(c.first[lod]) * sizeof(GLuint)));
+        // Skirts only where a crack can open: towards a neighbour drawn at another level of
+        // detail, and along the terrain's outer edge. Ranges that follow each other are joined.
+        const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
+        const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
+        GLsizei starts[5], counts[5];
+        int ranges = 0;
+        auto add = [&](GLsizei start, GLsizei count) {
+            if (ranges > 0 && starts[ranges - 1] + counts[ranges - 1] == start) {
+                counts[ranges - 1] += count;
+            } else {
+                starts[ranges] = start;
+                counts[ranges++] = count;
+            }
+        };
+        add(c.first[lod], c.gridCount[lod]);
+        for (int edge = 0; edge < 4; ++edge) {
+            const int nx = neighbours[edge][0], nz = neighbours[edge][1];
+            const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
+            if (border || lods_[static_cast<size_t>(nz) * chunksX_ + nx] != lod) {
+                add(c.first[lod] + c.gridCount[lod] + edge * c.edgeCount[lod], c.edgeCount[lod]);
+            }
+        }
+        for (int r = 0; r < ranges; ++r) {
+            glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], counts[r], GL_UNSIGNED_INT,
+                                reinterpret_cast<void*>(static_cast<uintptr_t>(starts[r]) * sizeof(GLuint)));
+        }
     }
     glBindVertexArray(0);
 }

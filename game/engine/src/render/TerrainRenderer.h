@@ -35,13 +35,17 @@ private:
     uint64_t version_ = 0;
     int chunksX_ = 0, chunksZ_ = 0;
     struct Chunk {
-        GLsizei first[3] = {0, 0, 0};  // index offsets per level of detail (full, 1/2, 1/4)
-        GLsizei count[3] = {0, 0, 0};
+        // Per level of detail (full, 1/2, 1/4): the grid's indices, then the skirts of the four
+        // edges (z low, z high, x low, x high), each edgeCount indices long.
+        GLsizei first[3] = {0, 0, 0};
+        GLsizei gridCount[3] = {0, 0, 0};
+        GLsizei edgeCount[3] = {0, 0, 0};
         GLuint firstVertex[3] = {0, 0, 0};  // vertex range of each level
         GLuint lastVertex[3] = {0, 0, 0};
         glm::vec3 min, max;
     };
     std::vector<Chunk> chunks_;
+    std::vector<int> lods_;  // this frame's level of detail per chunk
     std::weak_ptr<TextureData> detailData_;
     glm::vec3 detailMean_{0.5f};
 };
