@@ -28,8 +28,10 @@ constexpr float kSkyCorners[6][4][3] = {
     {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
 };
 
+// Side faces are grids, so that the horizon haze worked out per vertex follows the sky. The top
+// and bottom faces lie wholly above and below the haze band (constant haze): two triangles each.
 constexpr int kSkyGrid = 8;
-constexpr int kSkyFaceVertices = kSkyGrid * kSkyGrid * 6;
+constexpr int SkyGrid(int face) { return face < 4 ? kSkyGrid : 1; }
 
 }  // namespace
 
@@ -61,22 +63,25 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     spriteProgram_ = std::make_unique<Program>(shaders::kSpriteVertex, shaders::kSpriteFragment, "sprite");
     terrain_ = std::make_unique<TerrainRenderer>();
 
-    // Each face is a grid, so that the horizon haze worked out per vertex follows the sky.
     std::vector<SkyVertex> sky;
-    for (const auto& face : kSkyCorners) {
+    for (int f = 0; f < 6; ++f) {
+        const auto& face = kSkyCorners[f];
+        const int grid = SkyGrid(f);
+        skyFirst_[f] = static_cast<GLint>(sky.size());
         const glm::vec3 tl(face[0][0], face[0][1], face[0][2]), tr(face[1][0], face[1][1], face[1][2]);
         const glm::vec3 br(face[2][0], face[2][1], face[2][2]), bl(face[3][0], face[3][1], face[3][2]);
         auto at = [&](int i, int j) {
-            const float u = static_cast<float>(i) / kSkyGrid, v = static_cast<float>(j) / kSkyGrid;
+            const float u = static_cast<float>(i) / grid, v = static_cast<float>(j) / grid;
             const glm::vec3 p = glm::mix(glm::mix(tl, tr, u), glm::mix(bl, br, u), v);
             return SkyVertex{p * 10.0f, {u, v}};
         };
-        for (int j = 0; j < kSkyGrid; ++j) {
-            for (int i = 0; i < kSkyGrid; ++i) {
+        for (int j = 0; j < grid; ++j) {
+            for (int i = 0; i < grid; ++i) {
                 sky.insert(sky.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1),
                                        at(i, j + 1)});
             }
         }
+        skyCount_[f] = static_cast<GLsizei>(sky.size()) - skyFirst_[f];
     }
     glGenVertexArrays(1, &skyVao_);
     glGenBuffers(1, &skyVbo_);
@@ -203,7 +208,7 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
     glBindVertexArray(skyVao_);
     for (int face = 0; face < 6; ++face) {
         glBindTexture(GL_TEXTURE_2D, textures_.Get(state.sky[face]));
-        glDrawArrays(GL_TRIANGLES, face * kSkyFaceVertices, kSkyFaceVertices);
+        glDrawArrays(GL_TRIANGLES, skyFirst_[face], skyCount_[face]);
     }
     glBindVertexArray(0);
     glBindSampler(0, 0);

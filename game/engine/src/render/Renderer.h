@@ -76,6 +76,8 @@ private:
     QuadStream quads_;
     TextRenderer text_;
     GLuint skyVao_ = 0, skyVbo_ = 0, clampSampler_ = 0;
+    GLint skyFirst_[6] = {};  // vertex range of each sky face
+    GLsizei skyCount_[6] = {};
     int flareCounter_ = 0;
     float sunX_ = 0, sunY_ = 0, sunVisible_ = 0;
     std::unordered_map<const MeshData*, GpuMesh> meshes_;
