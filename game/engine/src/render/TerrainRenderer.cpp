@@ -7,7 +7,9 @@ namespace quarvex::detail {
 
 namespace {
 
-// Light, fog and the detail strength per vertex; the fragment shader only samples and mixes.
+// Light, fog and the detail strength are folded per vertex into two weights and the fog amount:
+// colour = base * (plain + grain * detail) + fog colour * fog, where plain + grain is the light
+// left after fog and grain the detail's share of it. The fragment shader only samples and adds.
 const char* kVertex = R"(#version 330 core
 in vec3 inPosition;
 in vec3 inNormal;
@@ -19,16 +21,19 @@ uniform vec3 uLight;
 uniform vec2 uFog;
 out vec2 vBaseUv;
 out vec2 vDetailUv;
-out float vLight;
+out float vPlain;
+out float vGrain;
 out float vFog;
-out float vDetail;
 void main() {
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
     float dist = length(uEye - inPosition);
-    vLight = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
+    float light = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
     vFog = smoothstep(uFog.x, uFog.y, dist);
-    vDetail = 0.7 * (1.0 - smoothstep(100.0, 700.0, dist));
+    float lit = light * (1.0 - vFog);
+    float detail = 0.7 * (1.0 - smoothstep(100.0, 700.0, dist));
+    vPlain = lit * (1.0 - detail);
+    vGrain = lit * detail;
     gl_Position = uViewProj * vec4(inPosition, 1.0);
 }
 )";
@@ -36,9 +41,9 @@ void main() {
 const char* kFragment = R"(#version 330 core
 in vec2 vBaseUv;
 in vec2 vDetailUv;
-in float vLight;
+in float vPlain;
+in float vGrain;
 in float vFog;
-in float vDetail;
 uniform sampler2D uBase;
 uniform sampler2D uDetail;
 uniform vec3 uDetailGain;  // 1 / the detail texture's mean colour
@@ -46,22 +51,20 @@ uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
     vec3 detail = min(texture(uDetail, vDetailUv).rgb * uDetailGain, vec3(2.0));
-    vec3 color = texture(uBase, vBaseUv).rgb * mix(vec3(1.0), detail, vDetail) * vLight;
-    outColor = vec4(mix(color, uFogColor, vFog), 1.0);
+    outColor = vec4(texture(uBase, vBaseUv).rgb * (vPlain + vGrain * detail) + uFogColor * vFog, 1.0);
 }
 )";
 
-// Far chunks, where the detail has faded out: one texture sample per pixel.
+// Far chunks, where the detail has faded out (grain is zero): one texture sample per pixel.
 const char* kFarFragment = R"(#version 330 core
 in vec2 vBaseUv;
-in float vLight;
+in float vPlain;
 in float vFog;
 uniform sampler2D uBase;
 uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
-    vec3 color = texture(uBase, vBaseUv).rgb * vLight;
-    outColor = vec4(mix(color, uFogColor, vFog), 1.0);
+    outColor = vec4(texture(uBase, vBaseUv).rgb * vPlain + uFogColor * vFog, 1.0);
 }
 )";
 
