@@ -279,7 +279,14 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
     // Larger meshes (models) keep their own buffers and are drawn one by one.
     constexpr size_t kBatchedTriangles = 64;
     for (auto& [texture, vertices] : batches_) vertices.clear();
+    // Nearest first, so that the depth test skips what nearer meshes hide.
+    nearFirst_.clear();
     for (const auto& mesh : state.meshes) {
+        nearFirst_.push_back({mesh.get(), glm::length(mesh->position - v.eye)});
+    }
+    std::sort(nearFirst_.begin(), nearFirst_.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (const auto& [mesh, distance] : nearFirst_) {
         if (!mesh->shown || mesh->billboard || mesh->drawnVersion == 0 || mesh->triangles.empty()) {
             continue;
         }
