@@ -85,6 +85,13 @@ GLuint TextureCache::Get(const std::shared_ptr<TextureData>& data) {
     if (it != entries_.end()) return it->second.id;
     const GLuint id = Upload(data->image, true, true);
     entries_[data->id] = {data, id};
+    const auto& rgba = data->image.rgba;
+    for (size_t i = 3; i < rgba.size(); i += 4) {
+        if (rgba[i] < 128) {
+            cutout_.insert(id);
+            break;
+        }
+    }
     return id;
 }
 
@@ -122,6 +129,7 @@ void TextureCache::Sweep() {
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->second.data.expired()) {
             glDeleteTextures(1, &it->second.id);
+            cutout_.erase(it->second.id);
             it = entries_.erase(it);
         } else {
             ++it;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quarvex::detail {
@@ -36,6 +37,8 @@ public:
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
     void Sweep();         // frees textures whose data no longer exists
+    // Whether a texture made here has pixels under half opacity (cut out when drawn).
+    bool HasCutout(GLuint id) const { return cutout_.count(id) != 0; }
     static GLuint Upload(const Image& image, bool mipmaps, bool repeat);
 
 private:
@@ -44,6 +47,7 @@ private:
         GLuint id = 0;
     };
     std::unordered_map<uint64_t, Entry> entries_;
+    std::unordered_set<GLuint> cutout_;
     GLuint white_ = 0;
     GLuint spot_ = 0;
 };

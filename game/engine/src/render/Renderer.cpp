@@ -58,7 +58,10 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
-    meshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, shaders::kMeshFragment, "mesh");
+    const std::string cutout = std::string("#version 330 core\n#define CUTOUT\n") + shaders::kMeshFragment;
+    const std::string opaque = std::string("#version 330 core\n") + shaders::kMeshFragment;
+    meshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, cutout.c_str(), "mesh");
+    opaqueMeshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, opaque.c_str(), "opaque mesh");
     skyProgram_ = std::make_unique<Program>(shaders::kSkyVertex, shaders::kSkyFragment, "sky");
     spriteProgram_ = std::make_unique<Program>(shaders::kSpriteVertex, shaders::kSpriteFragment, "sprite");
     terrain_ = std::make_unique<TerrainRenderer>();
@@ -265,13 +268,17 @@ Renderer::GpuMesh& Renderer::MeshFor(const MeshData& mesh) {
 }
 
 void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
-    meshProgram_->Use();
-    glUniformMatrix4fv(meshProgram_->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
-    glUniform3fv(meshProgram_->Uniform("uEye"), 1, &v.eye[0]);
-    glUniform3fv(meshProgram_->Uniform("uLight"), 1, &v.light[0]);
-    glUniform3fv(meshProgram_->Uniform("uFogColor"), 1, &v.fogColor[0]);
-    glUniform2fv(meshProgram_->Uniform("uFog"), 1, &v.fog[0]);
-    glUniform1i(meshProgram_->Uniform("uTexture"), 0);
+    for (Program* program : {opaqueMeshProgram_.get(), meshProgram_.get()}) {
+        program->Use();
+        glUniformMatrix4fv(program->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
+        glUniform3fv(program->Uniform("uEye"), 1, &v.eye[0]);
+        glUniform3fv(program->Uniform("uLight"), 1, &v.light[0]);
+        glUniform3fv(program->Uniform("uFogColor"), 1, &v.fogColor[0]);
+        glUniform2fv(program->Uniform("uFog"), 1, &v.fog[0]);
+        glUniform1i(program->Uniform("uTexture"), 0);
+        const glm::mat4 identity(1.0f);
+        glUniformMatrix4fv(program->Uniform("uModel"), 1, GL_FALSE, &identity[0][0]);
+    }
     const GLint model = meshProgram_->Uniform("uModel");
     glActiveTexture(GL_TEXTURE0);
     // Small meshes (the game's ships: a handful of triangles each) are placed on the CPU and
@@ -339,6 +346,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
         // A fresh store for every batch, so that the previous draw need not finish first.
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batchCapacity_), nullptr, GL_STREAM_DRAW);
         glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices.data());
+        (textures_.HasCutout(texture) ? meshProgram_ : opaqueMeshProgram_)->Use();
         glBindTexture(GL_TEXTURE_2D, texture);
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
     }

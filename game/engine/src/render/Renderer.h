@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 namespace quarvex::detail {
@@ -70,7 +71,7 @@ private:
 
     int width_, height_;
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
-    std::unique_ptr<Program> meshProgram_, skyProgram_, spriteProgram_;
+    std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_, spriteProgram_;
     std::unique_ptr<TerrainRenderer> terrain_;
     TextureCache textures_;
     QuadStream quads_;

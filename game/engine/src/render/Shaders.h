@@ -35,7 +35,9 @@ void main() {
 }
 )";
 
-inline const char* kMeshFragment = R"(#version 330 core
+// Built with CUTOUT for textures with transparent pixels; without it, the depth test can be
+// finished before shading.
+inline const char* kMeshFragment = R"(
 in vec2 vUv;
 in float vDiffuse;
 in float vSpecular;
@@ -45,7 +47,9 @@ uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
     vec4 tex = texture(uTexture, vUv);
+#ifdef CUTOUT
     if (tex.a < 0.5) discard;
+#endif
     outColor = vec4(mix(tex.rgb * vDiffuse + vSpecular, uFogColor, vFog), 1.0);
 }
 )";
