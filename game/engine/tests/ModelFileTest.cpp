@@ -9,16 +9,8 @@ using enginetest::ScratchDir;
 
 namespace {
 
-class ModelFileTest : public ::testing::Test {
+class ModelFileTest : public enginetest::EngineWithFiles {
 protected:
-    void SetUp() override {
-        Engine3D::Reset();
-        engine.SetSearchDirectory(dir.Path().string());
-    }
-    void TearDown() override { Engine3D::Reset(); }
-
-    ScratchDir dir;
-    Engine3D engine;
     Scene3D scene;
 };
 

@@ -96,19 +96,15 @@ TEST(ShaderFileTest, FramesAdvanceAtTheRateAndHoldOrLoop) {
     EXPECT_EQ(effect.FrameAt(0.45), 1u);
 }
 
-class ShaderLoadTest : public ::testing::Test {
+class ShaderLoadTest : public enginetest::EngineWithFiles {
 protected:
     void SetUp() override {
-        Engine3D::Reset();
-        engine.SetSearchDirectory(dir.Path().string());
+        EngineWithFiles::SetUp();
         for (const char* name : {"explosion_00.png", "explosion_01.png", "flame_00.png"}) {
             enginetest::WriteImage(dir.File(name), 4, 4, [](int, int) { return 0xFFFFA000u; });
         }
     }
-    void TearDown() override { Engine3D::Reset(); }
 
-    ScratchDir dir;
-    Engine3D engine;
     Scene3D scene;
 };
 

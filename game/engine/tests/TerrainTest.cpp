@@ -16,16 +16,8 @@ uint32_t Grey(int value) {
     return 0xFF000000u | (v << 16) | (v << 8) | v;
 }
 
-class TerrainTest : public ::testing::Test {
+class TerrainTest : public enginetest::EngineWithFiles {
 protected:
-    void SetUp() override {
-        Engine3D::Reset();
-        engine.SetSearchDirectory(dir.Path().string());
-    }
-    void TearDown() override { Engine3D::Reset(); }
-
-    ScratchDir dir;
-    Engine3D engine;
     Landscape3D land;
 };
 

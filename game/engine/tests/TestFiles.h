@@ -3,6 +3,8 @@
 
 #include "Engine3D.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +24,20 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// A fixture on a fresh engine whose search directory is a scratch folder; the engine's state is
+// reset again afterwards.
+class EngineWithFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        quarvex::Engine3D::Reset();
+        engine.SetSearchDirectory(dir.Path().string());
+    }
+    void TearDown() override { quarvex::Engine3D::Reset(); }
+
+    ScratchDir dir;
+    quarvex::Engine3D engine;
 };
 
 // Writes a width x height 32-bit image; pixel(x, y) returns 0xAARRGGBB. BMP, or PNG when the name

@@ -10,22 +10,18 @@ using enginetest::ScratchDir;
 
 namespace {
 
-class TexturesTest : public ::testing::Test {
+class TexturesTest : public enginetest::EngineWithFiles {
 protected:
     void SetUp() override {
-        Engine3D::Reset();
-        engine.SetSearchDirectory(dir.Path().string());
+        EngineWithFiles::SetUp();
         enginetest::WriteImage(dir.File("e1.bmp"), 4, 2, [](int x, int) {
             return x == 0 ? 0xFF000000u : 0xFF20C040u;  // a black column, then green
         });
         enginetest::WriteImage(dir.File("e2.png"), 3, 3, [](int, int) { return 0xFFFF0000u; });
     }
-    void TearDown() override { Engine3D::Reset(); }
 
     static uint8_t Alpha(const TexturePtr& t, int x, int y) { return t->Data()->image.Pixel(x, y)[3]; }
 
-    ScratchDir dir;
-    Engine3D engine;
     TextureFactory3D factory;
 };
 

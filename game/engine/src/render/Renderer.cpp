@@ -33,6 +33,18 @@ constexpr float kSkyCorners[6][4][3] = {
 constexpr int kSkyGrid = 8;
 constexpr int SkyGrid(int face) { return face < 4 ? kSkyGrid : 1; }
 
+// Attribute layout of MeshVertex on the bound vertex array and buffer: position, normal, uv.
+void BindMeshVertexLayout() {
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                          reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
+                          reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+}
+
 }  // namespace
 
 Renderer::Renderer(int width, int height) : width_(width), height_(height) {
@@ -102,14 +114,7 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glGenBuffers(1, &batchVbo_);
     glBindVertexArray(batchVao_);
     glBindBuffer(GL_ARRAY_BUFFER, batchVbo_);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                          reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                          reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+    BindMeshVertexLayout();
     glBindVertexArray(0);
     glGenSamplers(1, &clampSampler_);
     glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -226,14 +231,7 @@ Renderer::GpuMesh& Renderer::MeshFor(const MeshData& mesh) {
         glGenBuffers(1, &gpu.vbo);
         glBindVertexArray(gpu.vao);
         glBindBuffer(GL_ARRAY_BUFFER, gpu.vbo);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                              reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
-        glEnableVertexAttribArray(2);
-        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                              reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+        BindMeshVertexLayout();
     }
     // Vertices grouped by texture group, one draw per group.
     std::vector<const Triangle*> sorted;
