@@ -1,6 +1,7 @@
 #include "TextRenderer.h"
 
 #include "../Paths.h"
+#include "GlResources.h"
 
 #include <SDL_ttf.h>
 
@@ -67,16 +68,7 @@ TextImage TextRenderer::Get(const EngineState& state, const std::string& fontNam
         std::copy(row, row + image.width * 4, image.Pixel(0, y));
     }
     SDL_FreeSurface(rgba);
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, image.rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    const GLuint id = TextureCache::Upload(image, false, false);
     Entry entry{{id, image.width, image.height}, frame};
     texts_[key] = entry;
     return entry.image;
