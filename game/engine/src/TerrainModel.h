@@ -1,5 +1,6 @@
 // The terrain of the scene model: a height grid over chunks of 256 units, its textures, the sun
-// and the lens flares. GetHeight interpolates the same triangles the renderer draws.
+// and the lens flares. GetHeight interpolates the full grid's triangles, which the renderer
+// draws near the eye (further out, fewer triangles within a few pixels of them).
 #pragma once
 
 #include "Engine3D.h"

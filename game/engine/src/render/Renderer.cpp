@@ -75,7 +75,13 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     meshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, cutout.c_str(), "mesh");
     opaqueMeshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, opaque.c_str(), "opaque mesh");
     skyProgram_ = std::make_unique<Program>(shaders::kSkyVertex, shaders::kSkyFragment, "sky");
-    spriteProgram_ = std::make_unique<Program>(shaders::kSpriteVertex, shaders::kSpriteFragment, "sprite");
+    for (int blend = 0; blend < 3; ++blend) {
+        for (int cutout = 0; cutout < 2; ++cutout) {
+            const std::string source = "#version 330 core\n#define BLEND " + std::to_string(blend) + "\n" +
+                                       (cutout ? "#define CUTOUT\n" : "") + shaders::kSpriteFragment;
+            spritePrograms_[blend][cutout] = std::make_unique<Program>(shaders::kSpriteVertex, source.c_str(), "sprite");
+        }
+    }
     terrain_ = std::make_unique<TerrainRenderer>();
 
     std::vector<SkyVertex> sky;
@@ -172,7 +178,8 @@ void Renderer::DrawFrame(EngineState& state) {
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
     glClearColor(state.background.r, state.background.g, state.background.b, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The sky box covers every pixel nothing nearer covers: then only depth needs clearing.
+    glClear(state.frame.sky ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const FrameView v = MakeView(state);
 
     glDisable(GL_BLEND);
@@ -182,7 +189,8 @@ void Renderer::DrawFrame(EngineState& state) {
     // pixels they cover.
     if (state.frame.scene) DrawMeshes(state, v);
     if (state.frame.terrain) {
-        terrain_->Draw(state.terrain, {v.viewProjection, &v.planes, v.eye, v.light, v.fogColor, v.fog},
+        terrain_->Draw(state.terrain, {v.viewProjection, &v.planes, v.eye, v.light, v.fogColor, v.fog,
+                                              v.projection[1][1] * 0.5f * static_cast<float>(height_)},
                        textures_);
     }
     // The sky box lies on the far plane and is drawn after the opaque scene, so that the depth
@@ -353,16 +361,18 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
 
 void Renderer::UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
                          Blend blend, float alphaTest) {
-    spriteProgram_->Use();
-    glUniformMatrix4fv(spriteProgram_->Uniform("uMatrix"), 1, GL_FALSE, &matrix[0][0]);
-    glUniform1i(spriteProgram_->Uniform("uTexture"), 0);
-    glUniform1i(spriteProgram_->Uniform("uFogOn"), fog ? 1 : 0);
-    glUniform1i(spriteProgram_->Uniform("uBlend"), static_cast<int>(blend));
-    glUniform1f(spriteProgram_->Uniform("uAlphaTest"), alphaTest);
+    // Glow covers by brightness and needs no alpha test; a negative threshold drops nothing.
+    const bool cutout = blend != Blend::Glow && alphaTest >= 0.0f;
+    const Program& program = *spritePrograms_[static_cast<int>(blend)][cutout ? 1 : 0];
+    program.Use();
+    glUniformMatrix4fv(program.Uniform("uMatrix"), 1, GL_FALSE, &matrix[0][0]);
+    glUniform1i(program.Uniform("uTexture"), 0);
+    glUniform1i(program.Uniform("uFogOn"), fog ? 1 : 0);
+    if (cutout) glUniform1f(program.Uniform("uAlphaTest"), alphaTest);
     if (v) {
-        glUniform3fv(spriteProgram_->Uniform("uEye"), 1, &v->eye[0]);
-        glUniform3fv(spriteProgram_->Uniform("uFogColor"), 1, &v->fogColor[0]);
-        glUniform2fv(spriteProgram_->Uniform("uFog"), 1, &v->fog[0]);
+        glUniform3fv(program.Uniform("uEye"), 1, &v->eye[0]);
+        glUniform3fv(program.Uniform("uFogColor"), 1, &v->fogColor[0]);
+        glUniform2fv(program.Uniform("uFog"), 1, &v->fog[0]);
     }
     switch (blend) {
     case Blend::Alpha:

@@ -71,7 +71,8 @@ private:
 
     int width_, height_;
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
-    std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_, spriteProgram_;
+    std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_;
+    std::unique_ptr<Program> spritePrograms_[3][2];  // by blend, without / with the alpha test
     std::unique_ptr<TerrainRenderer> terrain_;
     TextureCache textures_;
     QuadStream quads_;

@@ -99,29 +99,35 @@ void main() {
 }
 )";
 
-inline const char* kSpriteFragment = R"(#version 330 core
+// Built once per blend mode (BLEND 0 alpha, 1 additive, 2 glow) and with CUTOUT where pixels at
+// or under the alpha threshold are dropped: a software renderer runs every branch it is given,
+// and only a shader without discard lets the depth test run before shading.
+inline const char* kSpriteFragment = R"(
 in vec2 vUv;
 in vec4 vColor;
 in float vFog;
 uniform sampler2D uTexture;
-uniform int uBlend;  // 0 alpha, 1 additive, 2 glow (premultiplied)
 uniform float uAlphaTest;
 uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
     vec4 tex = texture(uTexture, vUv);
-    vec4 color;
-    if (uBlend == 2) {
-        // A texture without alpha (light on black) covers as much as it is bright.
-        float coverage = tex.a * max(tex.r, max(tex.g, tex.b));
-        color = vec4(tex.rgb * tex.a * vColor.rgb, coverage * vColor.a);
-    } else {
-        color = tex * vColor;
-        if (color.a <= uAlphaTest) discard;
-    }
-    if (uBlend == 0) color.rgb = mix(color.rgb, uFogColor, vFog);
-    else if (uBlend == 1) color.rgb *= 1.0 - vFog;
-    else color *= 1.0 - vFog;
+#if BLEND == 2
+    // A texture without alpha (light on black) covers as much as it is bright.
+    float coverage = tex.a * max(tex.r, max(tex.g, tex.b));
+    vec4 color = vec4(tex.rgb * tex.a * vColor.rgb, coverage * vColor.a);
+    color *= 1.0 - vFog;
+#else
+    vec4 color = tex * vColor;
+#ifdef CUTOUT
+    if (color.a <= uAlphaTest) discard;
+#endif
+#if BLEND == 0
+    color.rgb = mix(color.rgb, uFogColor, vFog);
+#else
+    color.rgb *= 1.0 - vFog;
+#endif
+#endif
     outColor = color;
 }
 )";

@@ -13,7 +13,9 @@ namespace {
 const char* kVertex = R"(#version 330 core
 in vec3 inPosition;
 in vec3 inNormal;
+in float inCoarseY;  // height of the next coarser level's surface here
 uniform mat4 uViewProj;
+uniform float uMorph;
 uniform vec2 uBaseScale;
 uniform vec2 uDetailScale;
 uniform vec3 uEye;
@@ -25,16 +27,17 @@ out float vPlain;
 out float vGrain;
 out float vFog;
 void main() {
+    vec3 position = vec3(inPosition.x, mix(inPosition.y, inCoarseY, uMorph), inPosition.z);
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
-    float dist = length(uEye - inPosition);
+    float dist = length(uEye - position);
     float light = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
     vFog = smoothstep(uFog.x, uFog.y, dist);
     float lit = light * (1.0 - vFog);
     float detail = 0.7 * (1.0 - smoothstep(100.0, 700.0, dist));
     vPlain = lit * (1.0 - detail);
     vGrain = lit * detail;
-    gl_Position = uViewProj * vec4(inPosition, 1.0);
+    gl_Position = uViewProj * vec4(position, 1.0);
 }
 )";
 
@@ -69,10 +72,12 @@ void main() {
 )";
 
 constexpr float kSkirtDepth = 12.0f;
+constexpr float kMaxPixelError = 4.0f;
 
 struct TerrainVertex {
     glm::vec3 position;
     glm::vec3 normal;
+    float coarseY;
 };
 
 }  // namespace
@@ -91,6 +96,9 @@ TerrainRenderer::TerrainRenderer() {
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
                           reinterpret_cast<void*>(offsetof(TerrainVertex, normal)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
+                          reinterpret_cast<void*>(offsetof(TerrainVertex, coarseY)));
     glBindVertexArray(0);
 }
 
@@ -108,42 +116,49 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
         const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
         const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
         return TerrainVertex{{ix * t.cellSize, h, iz * t.cellSize},
-                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu))};
+                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h};
     };
-    // Every chunk has its own vertices for each level of detail (full grid, every second and
-    // every fourth line), so that a draw runs the vertex shader only on what it uses. The full
-    // grid splits each cell along the diagonal GetHeight uses: (00, 10, 11) + (00, 11, 01).
+    // Every chunk has its own vertices for each level of detail, so that a draw runs the vertex
+    // shader only on what it uses. Cells split along the diagonal GetHeight uses:
+    // (00, 10, 11) + (00, 11, 01).
     std::vector<TerrainVertex> vertices;
     std::vector<GLuint> indices;
     chunksX_ = t.chunksX;
     chunksZ_ = t.chunksZ;
     chunks_.assign(static_cast<size_t>(t.chunksX) * t.chunksZ, Chunk{});
     const int n = t.cellsPerChunk;
+    levels_ = TerrainLod::LevelCount(n);
     for (int cz = 0; cz < t.chunksZ; ++cz) {
         for (int cx = 0; cx < t.chunksX; ++cx) {
             Chunk& chunk = chunks_[static_cast<size_t>(cz) * t.chunksX + cx];
             chunk.min = glm::vec3(cx * TerrainData::kChunkSize, INFINITY, cz * TerrainData::kChunkSize);
             chunk.max = glm::vec3((cx + 1) * TerrainData::kChunkSize, -INFINITY,
                                   (cz + 1) * TerrainData::kChunkSize);
-            for (int lod = 0; lod < 3; ++lod) {
-                const int step = std::min(1 << lod, n);
-                const int side = n / step + 1;
+            chunk.errors = TerrainLod::ChunkErrors(t, cx, cz);
+            for (int lod = 0; lod < levels_; ++lod) {
+                const int side = TerrainLod::Lines(n, lod);
                 const GLuint base = static_cast<GLuint>(vertices.size());
+                const int coarser = TerrainLod::Next(chunk.errors, levels_, lod);
                 for (int j = 0; j < side; ++j) {
                     for (int i = 0; i < side; ++i) {
-                        vertices.push_back(vertexAt(cx * n + std::min(i * step, n), cz * n + std::min(j * step, n)));
+                        const int li = TerrainLod::Line(i, n, lod), lj = TerrainLod::Line(j, n, lod);
+                        vertices.push_back(vertexAt(cx * n + li, cz * n + lj));
+                        vertices.back().coarseY = TerrainLod::LevelHeight(t, cx, cz, coarser, li, lj);
                         chunk.min.y = std::min(chunk.min.y, vertices.back().position.y);
                         chunk.max.y = std::max(chunk.max.y, vertices.back().position.y);
                     }
                 }
                 // A skirt hangs from the chunk's edges, hiding the slits where a neighbour
-                // drawn at another level of detail does not meet it exactly.
+                // drawn at another level of detail does not meet it exactly: deep enough for
+                // the largest step between two levels' edges.
+                const float skirtDepth = kSkirtDepth + chunk.errors[levels_ - 1];
                 std::vector<GLuint> lowered(static_cast<size_t>(side) * side, 0);
                 auto low = [&](GLuint top) {
                     GLuint& index = lowered[top - base];
                     if (index == 0) {
                         TerrainVertex v = vertices[top];
-                        v.position.y -= kSkirtDepth;
+                        v.position.y -= skirtDepth;
+                        v.coarseY -= skirtDepth;
                         index = static_cast<GLuint>(vertices.size());
                         vertices.push_back(v);
                     }
@@ -208,13 +223,17 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         size_t index;
         float distance;
     };
-    // Full grid near the eye, every second line further out, every fourth far away.
+    // Each chunk at the coarsest level that stays within kMaxPixelError pixels of the full grid
+    // on screen, turning into the next coarser one as it nears the distance where that one
+    // takes over (so that no switch shows).
     lods_.resize(chunks_.size());
+    morphs_.resize(chunks_.size());
     std::vector<float> distances(chunks_.size());
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
         distances[i] = glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye);
-        lods_[i] = distances[i] < 250.0f ? 0 : (distances[i] < 650.0f ? 1 : 2);
+        lods_[i] = TerrainLod::Choose(c.errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
+        morphs_[i] = TerrainLod::Morph(c.errors, levels_, lods_[i], distances[i], v.pixelsPerUnit, kMaxPixelError);
     }
     std::vector<Visible> visible;
     for (size_t i = 0; i < chunks_.size(); ++i) {
@@ -253,6 +272,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(vao_);
     const Program* current = nullptr;
+    const GLint morphNear = program_->Uniform("uMorph"), morphFar = farProgram_->Uniform("uMorph");
     for (const Visible& item : visible) {
         const Chunk& c = chunks_[item.index];
         const int lod = lods_[item.index];
@@ -262,10 +282,12 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
             program->Use();
             current = program;
         }
+        glUniform1f(program == program_.get() ? morphNear : morphFar, morphs_[item.index]);
         const TexturePtr& tex = item.index < t.chunkTextures.size() ? t.chunkTextures[item.index] : nullptr;
         glBindTexture(GL_TEXTURE_2D, textures.Get(tex));
         // Skirts only where a crack can open: towards a neighbour drawn at another level of
-        // detail, and along the terrain's outer edge. Ranges that follow each other are joined.
+        // detail or morphed by another amount, and along the terrain's outer edge. Ranges that
+        // follow each other are joined.
         const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
         const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
         GLsizei starts[5], counts[5];
@@ -282,7 +304,8 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         for (int edge = 0; edge < 4; ++edge) {
             const int nx = neighbours[edge][0], nz = neighbours[edge][1];
             const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
-            if (border || lods_[static_cast<size_t>(nz) * chunksX_ + nx] != lod) {
+            const size_t neighbour = static_cast<size_t>(nz) * chunksX_ + nx;
+            if (border || lods_[neighbour] != lod || morphs_[neighbour] != morphs_[item.index]) {
                 add(c.first[lod] + c.gridCount[lod] + edge * c.edgeCount[lod], c.edgeCount[lod]);
             }
         }

@@ -1,12 +1,15 @@
-// Draws the terrain: one vertex grid, an index range per chunk, base texture stretched over the
-// terrain and a detail texture repeated per chunk, lit by the sun and fogged.
+// Draws the terrain: vertices and index ranges per chunk and level of detail (the level chosen
+// each frame from the eye's distance), base texture stretched over the terrain and a detail
+// texture repeated per chunk, lit by the sun and fogged.
 #pragma once
 
+#include "../TerrainLod.h"
 #include "../TerrainModel.h"
 #include "GlResources.h"
 
 #include <glm/glm.hpp>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -24,6 +27,7 @@ public:
         const std::array<glm::vec4, 6>* planes;
         glm::vec3 eye, light, fogColor;
         glm::vec2 fog;
+        float pixelsPerUnit;  // picture pixels covered by one unit at distance 1
     };
     void Draw(const TerrainData& terrain, const View& view, TextureCache& textures);
 
@@ -34,18 +38,19 @@ private:
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
     uint64_t version_ = 0;
     int chunksX_ = 0, chunksZ_ = 0;
+    int levels_ = 1;
     struct Chunk {
-        // Per level of detail (full, 1/2, 1/4): the grid's indices, then the skirts of the four
-        // edges (z low, z high, x low, x high), each edgeCount indices long.
-        GLsizei first[3] = {0, 0, 0};
-        GLsizei gridCount[3] = {0, 0, 0};
-        GLsizei edgeCount[3] = {0, 0, 0};
-        GLuint firstVertex[3] = {0, 0, 0};  // vertex range of each level
-        GLuint lastVertex[3] = {0, 0, 0};
+        // Per level of detail: the grid's indices, then the skirts of the four edges (z low,
+        // z high, x low, x high), each edgeCount indices long.
+        static constexpr int kLevels = TerrainLod::kMaxLevels;
+        std::array<GLsizei, kLevels> first{}, gridCount{}, edgeCount{};
+        std::array<GLuint, kLevels> firstVertex{}, lastVertex{};  // vertex range of each level
+        TerrainLod::Errors errors{};
         glm::vec3 min, max;
     };
     std::vector<Chunk> chunks_;
-    std::vector<int> lods_;  // this frame's level of detail per chunk
+    std::vector<int> lods_;       // this frame's level of detail per chunk
+    std::vector<float> morphs_;   // and how far it has turned into the next coarser level
     std::weak_ptr<TextureData> detailData_;
     glm::vec3 detailMean_{0.5f};
 };
