@@ -24,19 +24,23 @@ float TerrainLod::LevelHeight(const TerrainData& t, int cx, int cz, int level, i
     const int xc = std::min(i / step, last), zc = std::min(j / step, last);
     const int xa = Line(xc, n, level), xb = Line(xc + 1, n, level);
     const int za = Line(zc, n, level), zb = Line(zc + 1, n, level);
-    const float fx = static_cast<float>(i - xa) / static_cast<float>(xb - xa);
-    const float fz = static_cast<float>(j - za) / static_cast<float>(zb - za);
     const int x0 = cx * n, z0 = cz * n;
     const float h00 = t.GridHeight(x0 + xa, z0 + za), h10 = t.GridHeight(x0 + xb, z0 + za);
     const float h01 = t.GridHeight(x0 + xa, z0 + zb), h11 = t.GridHeight(x0 + xb, z0 + zb);
-    return fx >= fz ? h00 + fx * (h10 - h00) + fz * (h11 - h10) : h00 + fz * (h01 - h00) + fx * (h11 - h01);
+    if (i == xb && j == zb) return h11;
+    // Points on a cell's edge are worked out from that edge's ends alone, the same way from
+    // either side, so that neighbouring chunks meet exactly.
+    const float fx = static_cast<float>(i - xa) / static_cast<float>(xb - xa);
+    const float fz = static_cast<float>(j - za) / static_cast<float>(zb - za);
+    if (fx >= fz) return (i == xb ? h10 : h00 + fx * (h10 - h00)) + fz * (h11 - h10);
+    return (j == zb ? h01 : h00 + fz * (h01 - h00)) + fx * (h11 - h01);
 }
 
 TerrainLod::Errors TerrainLod::ChunkErrors(const TerrainData& t, int cx, int cz) {
     Errors errors{};
     const int n = t.cellsPerChunk;
     for (int level = 1; level < LevelCount(n); ++level) {
-        float worst = errors[level - 1];
+        float worst = errors[level - 1] * kMinErrorGrowth + kMinErrorStep;
         for (int j = 0; j <= n; ++j) {
             for (int i = 0; i <= n; ++i) {
                 const float full = t.GridHeight(cx * n + i, cz * n + j);
@@ -56,13 +60,6 @@ int TerrainLod::Choose(const Errors& errors, int levels, float distance, float p
     return level;
 }
 
-int TerrainLod::Next(const Errors& errors, int levels, int level) {
-    if (level + 1 >= levels) return level;
-    int next = level + 1;
-    while (next + 1 < levels && errors[next + 1] <= errors[level + 1]) ++next;
-    return next;
-}
-
 float TerrainLod::Morph(const Errors& errors, int levels, int level, float distance, float pixelsPerUnit,
                         float maxPixels) {
     if (level + 1 >= levels) return 0.0f;
@@ -72,6 +69,14 @@ float TerrainLod::Morph(const Errors& errors, int levels, int level, float dista
     const float start = std::max(from, kMorphStart * takeover);
     if (!(takeover > start)) return distance >= takeover ? 1.0f : 0.0f;
     return std::clamp((distance - start) / (takeover - start), 0.0f, 1.0f);
+}
+
+float TerrainLod::EdgeMorph(const Drawn& self, const Drawn& neighbour) {
+    return std::clamp(std::max(self.Position(), neighbour.Position()) - static_cast<float>(self.level), 0.0f, 1.0f);
+}
+
+bool TerrainLod::EdgeMeets(const Drawn& a, const Drawn& b) {
+    return std::max(a.Position(), b.Position()) <= static_cast<float>(std::min(a.level, b.level) + 1);
 }
 
 }  // namespace quarvex::detail

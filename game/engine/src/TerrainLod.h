@@ -24,7 +24,10 @@ struct TerrainLod {
     static float LevelHeight(const TerrainData& terrain, int cx, int cz, int level, int i, int j);
 
     // Largest vertical distance between the level's surface and the full grid of chunk (cx, cz),
-    // made non-decreasing over the levels. errors[0] is 0.
+    // made to grow by a quarter and kMinErrorStep at least per level, so that the eye moving
+    // away passes through every level in turn, each over a stretch long enough to morph in.
+    // errors[0] is 0.
+    static constexpr float kMinErrorGrowth = 1.25f, kMinErrorStep = 1e-3f;
     using Errors = std::array<float, kMaxLevels>;
     static Errors ChunkErrors(const TerrainData& terrain, int cx, int cz);
 
@@ -32,15 +35,24 @@ struct TerrainLod {
     // where pixelsPerUnit is the size in pixels of one unit at distance 1.
     static int Choose(const Errors& errors, int levels, float distance, float pixelsPerUnit,
                       float maxPixels);
-    // The level that takes over from `level` as the eye moves away: the coarsest one with the
-    // next larger error (levels with equal errors are skipped by Choose).
-    static int Next(const Errors& errors, int levels, int level);
-    // How far a chunk drawn at `level` has turned into the Next level's surface (0..1):
-    // 0 where the level begins to be chosen and up to kMorphStart of the distance at which the
-    // coarser level takes over, 1 there, so that neither switch shows.
+    // How far a chunk drawn at `level` has turned into the next level's surface (0..1): 0 where
+    // the level begins to be chosen and up to kMorphStart of the distance at which the next
+    // takes over, 1 there, so that neither switch shows.
     static constexpr float kMorphStart = 0.6f;
     static float Morph(const Errors& errors, int levels, int level, float distance, float pixelsPerUnit,
                        float maxPixels);
+
+    // A chunk as drawn this frame. level + morph grows without jumps as the eye moves away.
+    struct Drawn {
+        int level = 0;
+        float morph = 0.0f;
+        float Position() const { return static_cast<float>(level) + morph; }
+    };
+    // Two neighbours draw their shared edge as the coarser one does; the finer one can follow
+    // only up to its next level. EdgeMorph is the morph `self` gives its vertices on that edge,
+    // EdgeMeets whether both edges then coincide (otherwise skirts must hide the slit).
+    static float EdgeMorph(const Drawn& self, const Drawn& neighbour);
+    static bool EdgeMeets(const Drawn& a, const Drawn& b);
 };
 
 }  // namespace quarvex::detail

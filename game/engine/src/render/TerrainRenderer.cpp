@@ -14,8 +14,10 @@ const char* kVertex = R"(#version 330 core
 in vec3 inPosition;
 in vec3 inNormal;
 in float inCoarseY;  // height of the next coarser level's surface here
+in float inEdge;     // 0 inside the chunk, 1..4 on its edges (z low, z high, x low, x high)
 uniform mat4 uViewProj;
 uniform float uMorph;
+uniform vec4 uEdgeMorph;  // edges follow the neighbour's surface where it is coarser
 uniform vec2 uBaseScale;
 uniform vec2 uDetailScale;
 uniform vec3 uEye;
@@ -27,7 +29,8 @@ out float vPlain;
 out float vGrain;
 out float vFog;
 void main() {
-    vec3 position = vec3(inPosition.x, mix(inPosition.y, inCoarseY, uMorph), inPosition.z);
+    float morph = inEdge < 0.5 ? uMorph : uEdgeMorph[int(inEdge + 0.5) - 1];
+    vec3 position = vec3(inPosition.x, mix(inPosition.y, inCoarseY, morph), inPosition.z);
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
     float dist = length(uEye - position);
@@ -78,6 +81,7 @@ struct TerrainVertex {
     glm::vec3 position;
     glm::vec3 normal;
     float coarseY;
+    float edge;
 };
 
 }  // namespace
@@ -99,6 +103,9 @@ TerrainRenderer::TerrainRenderer() {
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
                           reinterpret_cast<void*>(offsetof(TerrainVertex, coarseY)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
+                          reinterpret_cast<void*>(offsetof(TerrainVertex, edge)));
     glBindVertexArray(0);
 }
 
@@ -116,7 +123,7 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
         const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
         const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
         return TerrainVertex{{ix * t.cellSize, h, iz * t.cellSize},
-                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h};
+                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h, 0.0f};
     };
     // Every chunk has its own vertices for each level of detail, so that a draw runs the vertex
     // shader only on what it uses. Cells split along the diagonal GetHeight uses:
@@ -138,12 +145,13 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
             for (int lod = 0; lod < levels_; ++lod) {
                 const int side = TerrainLod::Lines(n, lod);
                 const GLuint base = static_cast<GLuint>(vertices.size());
-                const int coarser = TerrainLod::Next(chunk.errors, levels_, lod);
+                const int coarser = std::min(lod + 1, levels_ - 1);
                 for (int j = 0; j < side; ++j) {
                     for (int i = 0; i < side; ++i) {
                         const int li = TerrainLod::Line(i, n, lod), lj = TerrainLod::Line(j, n, lod);
                         vertices.push_back(vertexAt(cx * n + li, cz * n + lj));
                         vertices.back().coarseY = TerrainLod::LevelHeight(t, cx, cz, coarser, li, lj);
+                        vertices.back().edge = j == 0 ? 1.0f : j == side - 1 ? 2.0f : i == 0 ? 3.0f : i == side - 1 ? 4.0f : 0.0f;
                         chunk.min.y = std::min(chunk.min.y, vertices.back().position.y);
                         chunk.max.y = std::max(chunk.max.y, vertices.back().position.y);
                     }
@@ -226,14 +234,14 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     // Each chunk at the coarsest level that stays within kMaxPixelError pixels of the full grid
     // on screen, turning into the next coarser one as it nears the distance where that one
     // takes over (so that no switch shows).
-    lods_.resize(chunks_.size());
-    morphs_.resize(chunks_.size());
+    drawn_.resize(chunks_.size());
     std::vector<float> distances(chunks_.size());
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
         distances[i] = glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye);
-        lods_[i] = TerrainLod::Choose(c.errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
-        morphs_[i] = TerrainLod::Morph(c.errors, levels_, lods_[i], distances[i], v.pixelsPerUnit, kMaxPixelError);
+        const int level = TerrainLod::Choose(c.errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
+        drawn_[i] = {level, TerrainLod::Morph(c.errors, levels_, level, distances[i], v.pixelsPerUnit,
+                                              kMaxPixelError)};
     }
     std::vector<Visible> visible;
     for (size_t i = 0; i < chunks_.size(); ++i) {
@@ -272,22 +280,27 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(vao_);
     const Program* current = nullptr;
-    const GLint morphNear = program_->Uniform("uMorph"), morphFar = farProgram_->Uniform("uMorph");
+    GLint morph[2], edgeMorph[2];
+    for (int k = 0; k < 2; ++k) {
+        morph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uMorph");
+        edgeMorph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uEdgeMorph");
+    }
     for (const Visible& item : visible) {
         const Chunk& c = chunks_[item.index];
-        const int lod = lods_[item.index];
+        const TerrainLod::Drawn& self = drawn_[item.index];
+        const int lod = self.level;
         // The detail texture only where it still shows.
         const Program* program = item.distance < 700.0f ? program_.get() : farProgram_.get();
         if (program != current) {
             program->Use();
             current = program;
         }
-        glUniform1f(program == program_.get() ? morphNear : morphFar, morphs_[item.index]);
         const TexturePtr& tex = item.index < t.chunkTextures.size() ? t.chunkTextures[item.index] : nullptr;
         glBindTexture(GL_TEXTURE_2D, textures.Get(tex));
-        // Skirts only where a crack can open: towards a neighbour drawn at another level of
-        // detail or morphed by another amount, and along the terrain's outer edge. Ranges that
-        // follow each other are joined.
+        // Each edge follows the coarser of the two chunks that share it. Skirts only where the
+        // two still cannot meet (the neighbour is more than one level coarser, or turning into
+        // a coarser level than this chunk can follow) and along the terrain's outer edge.
+        // Ranges that follow each other are joined.
         const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
         const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
         GLsizei starts[5], counts[5];
@@ -301,14 +314,19 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
             }
         };
         add(c.first[lod], c.gridCount[lod]);
+        glm::vec4 edges(self.morph);
         for (int edge = 0; edge < 4; ++edge) {
             const int nx = neighbours[edge][0], nz = neighbours[edge][1];
             const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
-            const size_t neighbour = static_cast<size_t>(nz) * chunksX_ + nx;
-            if (border || lods_[neighbour] != lod || morphs_[neighbour] != morphs_[item.index]) {
+            const TerrainLod::Drawn* other = border ? nullptr : &drawn_[static_cast<size_t>(nz) * chunksX_ + nx];
+            if (other) edges[edge] = TerrainLod::EdgeMorph(self, *other);
+            if (!other || !TerrainLod::EdgeMeets(self, *other)) {
                 add(c.first[lod] + c.gridCount[lod] + edge * c.edgeCount[lod], c.edgeCount[lod]);
             }
         }
+        const int k = program == program_.get() ? 0 : 1;
+        glUniform1f(morph[k], self.morph);
+        glUniform4fv(edgeMorph[k], 1, &edges[0]);
         for (int r = 0; r < ranges; ++r) {
             glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], counts[r], GL_UNSIGNED_INT,
                                 reinterpret_cast<void*>(static_cast<uintptr_t>(starts[r]) * sizeof(GLuint)));

@@ -49,8 +49,7 @@ private:
         glm::vec3 min, max;
     };
     std::vector<Chunk> chunks_;
-    std::vector<int> lods_;       // this frame's level of detail per chunk
-    std::vector<float> morphs_;   // and how far it has turned into the next coarser level
+    std::vector<TerrainLod::Drawn> drawn_;  // this frame's level of detail and morph per chunk
     std::weak_ptr<TextureData> detailData_;
     glm::vec3 detailMean_{0.5f};
 };
