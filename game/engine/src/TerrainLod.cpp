@@ -72,11 +72,12 @@ float TerrainLod::Morph(const Errors& errors, int levels, int level, float dista
 }
 
 float TerrainLod::EdgeMorph(const Drawn& self, const Drawn& neighbour) {
-    return std::clamp(std::max(self.Position(), neighbour.Position()) - static_cast<float>(self.level), 0.0f, 1.0f);
+    return std::clamp(std::max(self.Position(), neighbour.Position()) - static_cast<float>(self.level), 0.0f,
+                      kEdgeReach);
 }
 
 bool TerrainLod::EdgeMeets(const Drawn& a, const Drawn& b) {
-    return std::max(a.Position(), b.Position()) <= static_cast<float>(std::min(a.level, b.level) + 1);
+    return std::max(a.Position(), b.Position()) <= static_cast<float>(std::min(a.level, b.level)) + kEdgeReach;
 }
 
 }  // namespace quarvex::detail

@@ -49,8 +49,10 @@ struct TerrainLod {
         float Position() const { return static_cast<float>(level) + morph; }
     };
     // Two neighbours draw their shared edge as the coarser one does; the finer one can follow
-    // only up to its next level. EdgeMorph is the morph `self` gives its vertices on that edge,
-    // EdgeMeets whether both edges then coincide (otherwise skirts must hide the slit).
+    // up to two levels coarser than its own (its vertices carry the heights of both). EdgeMorph
+    // is the morph (0..2) `self` gives its vertices on that edge, EdgeMeets whether both edges
+    // then coincide (otherwise skirts must hide the slit).
+    static constexpr float kEdgeReach = 2.0f;
     static float EdgeMorph(const Drawn& self, const Drawn& neighbour);
     static bool EdgeMeets(const Drawn& a, const Drawn& b);
 };

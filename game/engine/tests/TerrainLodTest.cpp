@@ -137,13 +137,15 @@ TEST(TerrainLodTest, MorphMeetsTheCoarserLevelWhereItTakesOver) {
 // chunk at (level, edge morph) draws them: its vertices on the edge, straight lines between.
 std::vector<float> EdgeAsDrawn(const TerrainData& t, int cx, int level, float morph) {
     const int n = t.cellsPerChunk, i = cx == 0 ? n : 0;
-    const int next = std::min(level + 1, TerrainLod::LevelCount(n) - 1);
+    const int last = TerrainLod::LevelCount(n) - 1;
+    const int from = std::min(level + (morph > 1.0f ? 1 : 0), last), to = std::min(from + 1, last);
+    const float f = morph > 1.0f ? morph - 1.0f : morph;
     std::vector<float> heights;
     for (int line = 0; line + 1 < TerrainLod::Lines(n, level); ++line) {
         const int a = TerrainLod::Line(line, n, level), b = TerrainLod::Line(line + 1, n, level);
         auto at = [&](int j) {
-            const float y = TerrainLod::LevelHeight(t, cx, 0, level, i, j);
-            return y + morph * (TerrainLod::LevelHeight(t, cx, 0, next, i, j) - y);
+            const float y = TerrainLod::LevelHeight(t, cx, 0, from, i, j);
+            return y + f * (TerrainLod::LevelHeight(t, cx, 0, to, i, j) - y);
         };
         for (int j = a; j < b; ++j) heights.push_back(at(a) + (at(b) - at(a)) * (j - a) / (b - a));
     }
@@ -181,11 +183,13 @@ TEST(TerrainLodTest, NeighboursMeetOnTheirSharedEdge) {
             }
         }
     }
-    // Same levels always meet; a neighbour one level coarser meets until it starts turning.
+    // Same levels always meet, so does a neighbour one level coarser; two levels coarser meets
+    // until it starts turning.
     EXPECT_TRUE(TerrainLod::EdgeMeets({2, 0.4f}, {2, 0.9f}));
-    EXPECT_TRUE(TerrainLod::EdgeMeets({2, 0.4f}, {3, 0.0f}));
-    EXPECT_FALSE(TerrainLod::EdgeMeets({2, 0.4f}, {3, 0.1f}));
-    EXPECT_FALSE(TerrainLod::EdgeMeets({1, 0.0f}, {3, 0.0f}));
+    EXPECT_TRUE(TerrainLod::EdgeMeets({2, 0.4f}, {3, 0.7f}));
+    EXPECT_TRUE(TerrainLod::EdgeMeets({1, 0.0f}, {3, 0.0f}));
+    EXPECT_FALSE(TerrainLod::EdgeMeets({1, 0.0f}, {3, 0.1f}));
+    EXPECT_FALSE(TerrainLod::EdgeMeets({0, 0.5f}, {4, 0.0f}));
     EXPECT_GT(met, 50);
     EXPECT_GT(apart, 50);
 }

@@ -13,16 +13,18 @@ namespace {
 const char* kVertex = R"(#version 330 core
 in vec3 inPosition;
 in vec3 inNormal;
-in float inCoarseY;  // height of the next coarser level's surface here
-in float inEdge;     // 0 inside the chunk, 1..4 on its edges (z low, z high, x low, x high)
+in float inCoarseY;   // height of the next coarser level's surface here
+in float inCoarse2Y;  // and of the level after it
+in float inEdge;      // 0 inside the chunk, 1..4 on its edges (z low, z high, x low, x high)
 uniform mat4 uViewProj;
 uniform float uMorph;
-uniform vec4 uEdgeMorph;  // edges follow the neighbour's surface where it is coarser
+uniform vec4 uEdgeMorph;  // 0..2: edges follow the neighbour's surface where it is coarser
 uniform vec2 uBaseScale;
 uniform vec2 uDetailScale;
 uniform vec3 uEye;
 uniform vec3 uLight;
 uniform vec2 uFog;
+uniform vec2 uDetailRange;  // the detail fades out between these distances
 out vec2 vBaseUv;
 out vec2 vDetailUv;
 out float vPlain;
@@ -30,14 +32,15 @@ out float vGrain;
 out float vFog;
 void main() {
     float morph = inEdge < 0.5 ? uMorph : uEdgeMorph[int(inEdge + 0.5) - 1];
-    vec3 position = vec3(inPosition.x, mix(inPosition.y, inCoarseY, morph), inPosition.z);
+    float y = morph <= 1.0 ? mix(inPosition.y, inCoarseY, morph) : mix(inCoarseY, inCoarse2Y, morph - 1.0);
+    vec3 position = vec3(inPosition.x, y, inPosition.z);
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
     float dist = length(uEye - position);
     float light = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
     vFog = smoothstep(uFog.x, uFog.y, dist);
     float lit = light * (1.0 - vFog);
-    float detail = 0.7 * (1.0 - smoothstep(100.0, 700.0, dist));
+    float detail = 0.7 * (1.0 - smoothstep(uDetailRange.x, uDetailRange.y, dist));
     vPlain = lit * (1.0 - detail);
     vGrain = lit * detail;
     gl_Position = uViewProj * vec4(position, 1.0);
@@ -76,11 +79,13 @@ void main() {
 
 constexpr float kSkirtDepth = 12.0f;
 constexpr float kMaxPixelError = 4.0f;
+// The detail texture fades out between these distances; chunks beyond are drawn without it.
+constexpr float kDetailFadeStart = 100.0f, kDetailFadeEnd = 700.0f;
 
 struct TerrainVertex {
     glm::vec3 position;
     glm::vec3 normal;
-    float coarseY;
+    float coarseY, coarse2Y;
     float edge;
 };
 
@@ -105,6 +110,9 @@ TerrainRenderer::TerrainRenderer() {
                           reinterpret_cast<void*>(offsetof(TerrainVertex, coarseY)));
     glEnableVertexAttribArray(3);
     glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
+                          reinterpret_cast<void*>(offsetof(TerrainVertex, coarse2Y)));
+    glEnableVertexAttribArray(4);
+    glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
                           reinterpret_cast<void*>(offsetof(TerrainVertex, edge)));
     glBindVertexArray(0);
 }
@@ -123,7 +131,7 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
         const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
         const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
         return TerrainVertex{{ix * t.cellSize, h, iz * t.cellSize},
-                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h, 0.0f};
+                             glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h, h, 0.0f};
     };
     // Every chunk has its own vertices for each level of detail, so that a draw runs the vertex
     // shader only on what it uses. Cells split along the diagonal GetHeight uses:
@@ -145,12 +153,13 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
             for (int lod = 0; lod < levels_; ++lod) {
                 const int side = TerrainLod::Lines(n, lod);
                 const GLuint base = static_cast<GLuint>(vertices.size());
-                const int coarser = std::min(lod + 1, levels_ - 1);
+                const int coarser = std::min(lod + 1, levels_ - 1), coarser2 = std::min(lod + 2, levels_ - 1);
                 for (int j = 0; j < side; ++j) {
                     for (int i = 0; i < side; ++i) {
                         const int li = TerrainLod::Line(i, n, lod), lj = TerrainLod::Line(j, n, lod);
                         vertices.push_back(vertexAt(cx * n + li, cz * n + lj));
                         vertices.back().coarseY = TerrainLod::LevelHeight(t, cx, cz, coarser, li, lj);
+                        vertices.back().coarse2Y = TerrainLod::LevelHeight(t, cx, cz, coarser2, li, lj);
                         vertices.back().edge = j == 0 ? 1.0f : j == side - 1 ? 2.0f : i == 0 ? 3.0f : i == side - 1 ? 4.0f : 0.0f;
                         chunk.min.y = std::min(chunk.min.y, vertices.back().position.y);
                         chunk.max.y = std::max(chunk.max.y, vertices.back().position.y);
@@ -167,6 +176,7 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
                         TerrainVertex v = vertices[top];
                         v.position.y -= skirtDepth;
                         v.coarseY -= skirtDepth;
+                        v.coarse2Y -= skirtDepth;
                         index = static_cast<GLuint>(vertices.size());
                         vertices.push_back(v);
                     }
@@ -272,6 +282,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         glUniform3fv(program->Uniform("uLight"), 1, &v.light[0]);
         glUniform3fv(program->Uniform("uFogColor"), 1, &v.fogColor[0]);
         glUniform2fv(program->Uniform("uFog"), 1, &v.fog[0]);
+        glUniform2f(program->Uniform("uDetailRange"), kDetailFadeStart, kDetailFadeEnd);
         glUniform1i(program->Uniform("uBase"), 0);
         glUniform1i(program->Uniform("uDetail"), 1);
     }
@@ -285,51 +296,68 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         morph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uMorph");
         edgeMorph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uEdgeMorph");
     }
+    draws_.clear();
     for (const Visible& item : visible) {
-        const Chunk& c = chunks_[item.index];
+        // Each edge follows the coarser of the two chunks that share it. Skirts only where the
+        // two still cannot meet: the neighbour is more than one level coarser, or turning into
+        // a coarser level than this chunk can follow.
         const TerrainLod::Drawn& self = drawn_[item.index];
-        const int lod = self.level;
-        // The detail texture only where it still shows.
-        const Program* program = item.distance < 700.0f ? program_.get() : farProgram_.get();
+        const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
+        const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
+        ChunkDraw draw{item.index, item.distance < kDetailFadeEnd, glm::vec4(self.morph), 0};
+        for (int edge = 0; edge < 4; ++edge) {
+            const int nx = neighbours[edge][0], nz = neighbours[edge][1];
+            const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
+            if (border) continue;  // nothing to meet
+            const TerrainLod::Drawn& other = drawn_[static_cast<size_t>(nz) * chunksX_ + nx];
+            draw.edgeMorph[edge] = TerrainLod::EdgeMorph(self, other);
+            if (!TerrainLod::EdgeMeets(self, other)) draw.skirts |= 1 << edge;
+        }
+        draws_.push_back(draw);
+    }
+    auto prepare = [&](const ChunkDraw& draw) {
+        const Program* program = draw.near ? program_.get() : farProgram_.get();
         if (program != current) {
             program->Use();
             current = program;
         }
-        const TexturePtr& tex = item.index < t.chunkTextures.size() ? t.chunkTextures[item.index] : nullptr;
+        const TexturePtr& tex = draw.index < t.chunkTextures.size() ? t.chunkTextures[draw.index] : nullptr;
         glBindTexture(GL_TEXTURE_2D, textures.Get(tex));
-        // Each edge follows the coarser of the two chunks that share it. Skirts only where the
-        // two still cannot meet (the neighbour is more than one level coarser, or turning into
-        // a coarser level than this chunk can follow) and along the terrain's outer edge.
-        // Ranges that follow each other are joined.
-        const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
-        const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
-        GLsizei starts[5], counts[5];
-        int ranges = 0;
-        auto add = [&](GLsizei start, GLsizei count) {
-            if (ranges > 0 && starts[ranges - 1] + counts[ranges - 1] == start) {
-                counts[ranges - 1] += count;
-            } else {
-                starts[ranges] = start;
-                counts[ranges++] = count;
+        glUniform1f(morph[draw.near ? 0 : 1], drawn_[draw.index].morph);
+        glUniform4fv(edgeMorph[draw.near ? 0 : 1], 1, &draw.edgeMorph[0]);
+    };
+    auto drawRange = [&](const Chunk& c, int lod, GLsizei start, GLsizei count) {
+        glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], count, GL_UNSIGNED_INT,
+                            reinterpret_cast<void*>(static_cast<uintptr_t>(start) * sizeof(GLuint)));
+    };
+    // The surface faces up: the far sides of hills are culled before they cost any rasterizing.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    for (const ChunkDraw& draw : draws_) {
+        const Chunk& c = chunks_[draw.index];
+        const int lod = drawn_[draw.index].level;
+        prepare(draw);
+        drawRange(c, lod, c.first[lod], c.gridCount[lod]);
+    }
+    // Skirts are seen from both sides, after the surfaces that hide most of them. Edges that
+    // follow each other in the index buffer are drawn together.
+    glDisable(GL_CULL_FACE);
+    for (const ChunkDraw& draw : draws_) {
+        if (draw.skirts == 0) continue;
+        const Chunk& c = chunks_[draw.index];
+        const int lod = drawn_[draw.index].level;
+        prepare(draw);
+        const GLsizei skirtStart = c.first[lod] + c.gridCount[lod];
+        for (int edge = 0; edge < 4;) {
+            if (!(draw.skirts & (1 << edge))) {
+                ++edge;
+                continue;
             }
-        };
-        add(c.first[lod], c.gridCount[lod]);
-        glm::vec4 edges(self.morph);
-        for (int edge = 0; edge < 4; ++edge) {
-            const int nx = neighbours[edge][0], nz = neighbours[edge][1];
-            const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
-            const TerrainLod::Drawn* other = border ? nullptr : &drawn_[static_cast<size_t>(nz) * chunksX_ + nx];
-            if (other) edges[edge] = TerrainLod::EdgeMorph(self, *other);
-            if (!other || !TerrainLod::EdgeMeets(self, *other)) {
-                add(c.first[lod] + c.gridCount[lod] + edge * c.edgeCount[lod], c.edgeCount[lod]);
-            }
-        }
-        const int k = program == program_.get() ? 0 : 1;
-        glUniform1f(morph[k], self.morph);
-        glUniform4fv(edgeMorph[k], 1, &edges[0]);
-        for (int r = 0; r < ranges; ++r) {
-            glDrawRangeElements(GL_TRIANGLES, c.firstVertex[lod], c.lastVertex[lod], counts[r], GL_UNSIGNED_INT,
-                                reinterpret_cast<void*>(static_cast<uintptr_t>(starts[r]) * sizeof(GLuint)));
+            int end = edge + 1;
+            while (end < 4 && (draw.skirts & (1 << end))) ++end;
+            drawRange(c, lod, skirtStart + edge * c.edgeCount[lod], (end - edge) * c.edgeCount[lod]);
+            edge = end;
         }
     }
     glBindVertexArray(0);

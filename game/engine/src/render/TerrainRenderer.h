@@ -50,6 +50,13 @@ private:
     };
     std::vector<Chunk> chunks_;
     std::vector<TerrainLod::Drawn> drawn_;  // this frame's level of detail and morph per chunk
+    struct ChunkDraw {
+        size_t index;
+        bool near;            // with the detail texture, only where it still shows
+        glm::vec4 edgeMorph;  // per edge: z low, z high, x low, x high
+        int skirts;           // edges that hang a skirt, one bit each
+    };
+    std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
     std::weak_ptr<TextureData> detailData_;
     glm::vec3 detailMean_{0.5f};
 };
