@@ -28,10 +28,13 @@ constexpr float kSkyCorners[6][4][3] = {
     {{-1, -1, 1}, {1, -1, 1}, {1, -1, -1}, {-1, -1, -1}},
 };
 
-// Side faces are grids, so that the horizon haze worked out per vertex follows the sky. The top
-// and bottom faces lie wholly above and below the haze band (constant haze): two triangles each.
-constexpr int kSkyGrid = 8;
-constexpr int SkyGrid(int face) { return face < 4 ? kSkyGrid : 1; }
+// Side faces are split into rows, so that the horizon haze worked out per vertex follows the sky
+// (two columns are enough: the haze changes little across a face). The top and bottom faces lie
+// wholly above and below the haze band (constant haze): two triangles each.
+struct SkyGrid {
+    int columns, rows;
+};
+constexpr SkyGrid SkyGridOf(int face) { return face < 4 ? SkyGrid{2, 8} : SkyGrid{1, 1}; }
 
 // Attribute layout of MeshVertex on the bound vertex array and buffer: position, normal, uv.
 void BindMeshVertexLayout() {
@@ -87,17 +90,17 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     std::vector<SkyVertex> sky;
     for (int f = 0; f < 6; ++f) {
         const auto& face = kSkyCorners[f];
-        const int grid = SkyGrid(f);
+        const SkyGrid grid = SkyGridOf(f);
         skyFirst_[f] = static_cast<GLint>(sky.size());
         const glm::vec3 tl(face[0][0], face[0][1], face[0][2]), tr(face[1][0], face[1][1], face[1][2]);
         const glm::vec3 br(face[2][0], face[2][1], face[2][2]), bl(face[3][0], face[3][1], face[3][2]);
         auto at = [&](int i, int j) {
-            const float u = static_cast<float>(i) / grid, v = static_cast<float>(j) / grid;
+            const float u = static_cast<float>(i) / grid.columns, v = static_cast<float>(j) / grid.rows;
             const glm::vec3 p = glm::mix(glm::mix(tl, tr, u), glm::mix(bl, br, u), v);
             return SkyVertex{p * 10.0f, {u, v}};
         };
-        for (int j = 0; j < grid; ++j) {
-            for (int i = 0; i < grid; ++i) {
+        for (int j = 0; j < grid.rows; ++j) {
+            for (int i = 0; i < grid.columns; ++i) {
                 sky.insert(sky.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1),
                                        at(i, j + 1)});
             }

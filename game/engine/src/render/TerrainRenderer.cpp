@@ -54,12 +54,11 @@ in float vPlain;
 in float vGrain;
 in float vFog;
 uniform sampler2D uBase;
-uniform sampler2D uDetail;
-uniform vec3 uDetailGain;  // 1 / the detail texture's mean colour
+uniform sampler2D uDetail;  // brightness over its mean, halved (0.5 = no change)
 uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
-    vec3 detail = min(texture(uDetail, vDetailUv).rgb * uDetailGain, vec3(2.0));
+    float detail = 2.0 * texture(uDetail, vDetailUv).r;
     outColor = vec4(texture(uBase, vBaseUv).rgb * (vPlain + vGrain * detail) + uFogColor * vFog, 1.0);
 }
 )";
@@ -118,6 +117,7 @@ TerrainRenderer::TerrainRenderer() {
 }
 
 TerrainRenderer::~TerrainRenderer() {
+    glDeleteTextures(1, &detailTexture_);
     glDeleteBuffers(1, &ibo_);
     glDeleteBuffers(1, &vbo_);
     glDeleteVertexArrays(1, &vao_);
@@ -219,22 +219,48 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
     version_ = t.version;
 }
 
+void TerrainRenderer::UpdateDetail(const TexturePtr& detail) {
+    const std::shared_ptr<TextureData> data = detail ? detail->Data() : nullptr;
+    if (detailTexture_ && data == detailData_.lock() && (data != nullptr) == hasDetail_) return;
+    // The detail adds grain without darkening or tinting: one channel, its brightness over the
+    // mean brightness (0..2, stored halved). Without a detail texture, one neutral texel.
+    int width = 1, height = 1;
+    std::vector<uint8_t> grain(1, 128);
+    if (data && data->image.width > 0 && data->image.height > 0) {
+        const Image& img = data->image;
+        width = img.width;
+        height = img.height;
+        std::vector<float> brightness(static_cast<size_t>(width) * height);
+        double sum = 0.0;
+        for (size_t i = 0; i < brightness.size(); ++i) {
+            const uint8_t* p = &img.rgba[i * 4];
+            brightness[i] = 0.299f * p[0] + 0.587f * p[1] + 0.114f * p[2];
+            sum += brightness[i];
+        }
+        const float mean = std::max(static_cast<float>(sum / brightness.size()), 8.0f);
+        grain.resize(brightness.size());
+        for (size_t i = 0; i < grain.size(); ++i) {
+            grain[i] = static_cast<uint8_t>(std::lround(std::min(brightness[i] / mean * 127.5f, 255.0f)));
+        }
+    }
+    if (!detailTexture_) glGenTextures(1, &detailTexture_);
+    glBindTexture(GL_TEXTURE_2D, detailTexture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, grain.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    detailData_ = data;
+    hasDetail_ = data != nullptr;
+}
+
 void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& textures) {
     if (!t.built) return;
     if (version_ != t.version) Rebuild(t);
 
-    // The detail texture is normalised by its mean colour, so it adds grain without darkening.
-    const TexturePtr& detail = t.detail;
-    if (detail && detailData_.lock() != detail->Data()) {
-        const Image& img = detail->Data()->image;
-        glm::dvec3 sum(0.0);
-        for (size_t i = 0; i + 3 < img.rgba.size(); i += 4) {
-            sum += glm::dvec3(img.rgba[i], img.rgba[i + 1], img.rgba[i + 2]);
-        }
-        const double count = std::max<double>(1.0, img.rgba.size() / 4.0);
-        detailMean_ = glm::vec3(sum / (count * 255.0));
-        detailData_ = detail->Data();
-    }
+    UpdateDetail(t.detail);
 
     // Visible chunks, nearest first, so that near hills hide what lies behind them early.
     struct Visible {
@@ -270,14 +296,12 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     std::sort(visible.begin(), visible.end(),
               [](const Visible& a, const Visible& b) { return a.distance < b.distance; });
 
-    const glm::vec3 gain = detail ? 1.0f / glm::max(detailMean_, glm::vec3(0.05f)) : glm::vec3(1.0f);
     for (Program* program : {program_.get(), farProgram_.get()}) {
         program->Use();
         glUniformMatrix4fv(program->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
         glUniform2f(program->Uniform("uBaseScale"), t.baseRepeat.x / t.Width(), t.baseRepeat.y / t.Depth());
         glUniform2f(program->Uniform("uDetailScale"), t.detailRepeat.x / TerrainData::kChunkSize,
                     t.detailRepeat.y / TerrainData::kChunkSize);
-        glUniform3fv(program->Uniform("uDetailGain"), 1, &gain[0]);
         glUniform3fv(program->Uniform("uEye"), 1, &v.eye[0]);
         glUniform3fv(program->Uniform("uLight"), 1, &v.light[0]);
         glUniform3fv(program->Uniform("uFogColor"), 1, &v.fogColor[0]);
@@ -287,7 +311,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         glUniform1i(program->Uniform("uDetail"), 1);
     }
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, textures.Get(detail));
+    glBindTexture(GL_TEXTURE_2D, detailTexture_);
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(vao_);
     const Program* current = nullptr;

@@ -57,8 +57,11 @@ private:
         int skirts;           // edges that hang a skirt, one bit each
     };
     std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
+    // The detail texture as drawn: its grain in one channel, made from detailData_.
+    void UpdateDetail(const TexturePtr& detail);
+    GLuint detailTexture_ = 0;
     std::weak_ptr<TextureData> detailData_;
-    glm::vec3 detailMean_{0.5f};
+    bool hasDetail_ = false;
 };
 
 }  // namespace quarvex::detail
