@@ -42,7 +42,7 @@ void main() {
     float lit = light * (1.0 - vFog);
     float detail = 0.7 * (1.0 - smoothstep(uDetailRange.x, uDetailRange.y, dist));
     vPlain = lit * (1.0 - detail);
-    vGrain = lit * detail;
+    vGrain = 2.0 * lit * detail;  // the detail texture stores its grain halved
     gl_Position = uViewProj * vec4(position, 1.0);
 }
 )";
@@ -58,8 +58,8 @@ uniform sampler2D uDetail;  // brightness over its mean, halved (0.5 = no change
 uniform vec3 uFogColor;
 out vec4 outColor;
 void main() {
-    float detail = 2.0 * texture(uDetail, vDetailUv).r;
-    outColor = vec4(texture(uBase, vBaseUv).rgb * (vPlain + vGrain * detail) + uFogColor * vFog, 1.0);
+    outColor = vec4(texture(uBase, vBaseUv).rgb * (vPlain + vGrain * texture(uDetail, vDetailUv).r) +
+                    uFogColor * vFog, 1.0);
 }
 )";
 
@@ -77,7 +77,7 @@ void main() {
 )";
 
 constexpr float kSkirtDepth = 12.0f;
-constexpr float kMaxPixelError = 4.0f;
+constexpr float kMaxPixelError = 6.0f;
 // The detail texture fades out between these distances; chunks beyond are drawn without it.
 constexpr float kDetailFadeStart = 100.0f, kDetailFadeEnd = 700.0f;
 
