@@ -248,23 +248,29 @@ private:
     std::thread thread_;
 };
 
-template <typename Kind>
-void BM_PlayToSoundLatency(benchmark::State& state) {
-    Kind voices(1);
-    RealTimeDevice device(voices.Device());
+// Times, once per iteration, from starting voice 0 out of silence until `watch` hears it.
+template <typename Player>
+void TimePlayToSound(benchmark::State& state, Player& voices, SoundWatch& watch, std::chrono::milliseconds quiet) {
     double total = 0.0;
     for (auto _ : state) {
         voices.Stop(0);
-        device.WaitForSilence(std::chrono::milliseconds(40));
-        device.Arm();
+        watch.WaitForSilence(quiet);
+        watch.Arm();
         const auto played = Clock::now();
         voices.Start(0);
-        const double latency = std::chrono::duration<double>(device.Heard() - played).count();
+        const double latency = std::chrono::duration<double>(watch.Heard() - played).count();
         total += latency;
         state.SetIterationTime(latency);
     }
     voices.Stop(0);
     state.counters["latency_ms"] = 1000.0 * total / static_cast<double>(state.iterations());
+}
+
+template <typename Kind>
+void BM_PlayToSoundLatency(benchmark::State& state) {
+    Kind voices(1);
+    RealTimeDevice device(voices.Device());
+    TimePlayToSound(state, voices, device, std::chrono::milliseconds(40));
 }
 
 }  // namespace
@@ -332,18 +338,7 @@ void SdlPostMix(void*, Uint8* stream, int bytes) {
 void BM_PlayToSoundLatency_SdlMixer(benchmark::State& state) {
     SdlMixer mixer(1);
     Mix_SetPostMix(SdlPostMix, nullptr);
-    double total = 0.0;
-    for (auto _ : state) {
-        mixer.Stop(0);
-        sdlWatch.WaitForSilence(std::chrono::milliseconds(60));
-        sdlWatch.Arm();
-        const auto played = Clock::now();
-        mixer.Start(0);
-        const double latency = std::chrono::duration<double>(sdlWatch.Heard() - played).count();
-        total += latency;
-        state.SetIterationTime(latency);
-    }
-    state.counters["latency_ms"] = 1000.0 * total / static_cast<double>(state.iterations());
+    TimePlayToSound(state, mixer, sdlWatch, std::chrono::milliseconds(60));
 }
 
 BENCHMARK(BM_MixCostPerVoice_SdlMixer)->Arg(16)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(4);

@@ -55,12 +55,16 @@ TextureCache::~TextureCache() {
 }
 
 GLuint TextureCache::Upload(const Image& image, bool mipmaps, bool repeat) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
+    return UploadPixels(0, image.width, image.height, GL_RGBA8, GL_RGBA, image.rgba.data(), mipmaps, repeat);
+}
+
+GLuint TextureCache::UploadPixels(GLuint id, int width, int height, GLenum internalFormat, GLenum format,
+                                  const void* pixels, bool mipmaps, bool repeat) {
+    if (!id) glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, image.rgba.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), width, height, 0, format, GL_UNSIGNED_BYTE,
+                 pixels);
     const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -137,20 +141,19 @@ void TextureCache::Sweep() {
     }
 }
 
+void VertexAttribute(GLuint index, GLint components, GLsizei stride, size_t offset) {
+    glEnableVertexAttribArray(index);
+    glVertexAttribPointer(index, components, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
+}
+
 QuadStream::QuadStream() {
     glGenVertexArrays(1, &vao_);
     glGenBuffers(1, &vbo_);
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
-                          reinterpret_cast<void*>(offsetof(QuadVertex, position)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
-                          reinterpret_cast<void*>(offsetof(QuadVertex, uv)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, sizeof(QuadVertex),
-                          reinterpret_cast<void*>(offsetof(QuadVertex, color)));
+    VertexAttribute(0, 3, sizeof(QuadVertex), offsetof(QuadVertex, position));
+    VertexAttribute(2, 2, sizeof(QuadVertex), offsetof(QuadVertex, uv));
+    VertexAttribute(3, 4, sizeof(QuadVertex), offsetof(QuadVertex, color));
     glBindVertexArray(0);
 }
 

@@ -40,6 +40,9 @@ public:
     // Whether a texture made here has pixels under half opacity (cut out when drawn).
     bool HasCutout(GLuint id) const { return cutout_.count(id) != 0; }
     static GLuint Upload(const Image& image, bool mipmaps, bool repeat);
+    // Uploads pixels of any format into `id` (made when 0) with the sampling Upload uses.
+    static GLuint UploadPixels(GLuint id, int width, int height, GLenum internalFormat, GLenum format,
+                               const void* pixels, bool mipmaps, bool repeat);
 
 private:
     struct Entry {
@@ -51,6 +54,10 @@ private:
     GLuint white_ = 0;
     GLuint spot_ = 0;
 };
+
+// Enables float attribute `index` of the bound vertex array: `components` floats at `offset`
+// bytes into each vertex of `stride` bytes of the bound array buffer.
+void VertexAttribute(GLuint index, GLint components, GLsizei stride, size_t offset);
 
 // Vertex for quads and sprites: position, texture coordinate, colour.
 struct QuadVertex {

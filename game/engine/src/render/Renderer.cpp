@@ -38,14 +38,9 @@ constexpr SkyGrid SkyGridOf(int face) { return face < 4 ? SkyGrid{2, 8} : SkyGri
 
 // Attribute layout of MeshVertex on the bound vertex array and buffer: position, normal, uv.
 void BindMeshVertexLayout() {
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                          reinterpret_cast<void*>(offsetof(MeshVertex, normal)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                          reinterpret_cast<void*>(offsetof(MeshVertex, uv)));
+    VertexAttribute(0, 3, sizeof(MeshVertex), offsetof(MeshVertex, position));
+    VertexAttribute(1, 3, sizeof(MeshVertex), offsetof(MeshVertex, normal));
+    VertexAttribute(2, 2, sizeof(MeshVertex), offsetof(MeshVertex, uv));
 }
 
 }  // namespace
@@ -55,13 +50,7 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     // The picture is a texture, so that showing it scaled is an ordinary textured quad (a
     // scaling glBlitFramebuffer is a slow path on software renderers).
-    glGenTextures(1, &colorTexture_);
-    glBindTexture(GL_TEXTURE_2D, colorTexture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    colorTexture_ = TextureCache::UploadPixels(0, width, height, GL_RGBA8, GL_RGBA, nullptr, false, false);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture_, 0);
     glGenRenderbuffers(1, &depthBuffer_);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
@@ -113,11 +102,8 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glBindBuffer(GL_ARRAY_BUFFER, skyVbo_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sky.size() * sizeof(SkyVertex)),
                  sky.data(), GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SkyVertex), nullptr);
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(SkyVertex),
-                          reinterpret_cast<void*>(offsetof(SkyVertex, uv)));
+    VertexAttribute(0, 3, sizeof(SkyVertex), offsetof(SkyVertex, direction));
+    VertexAttribute(2, 2, sizeof(SkyVertex), offsetof(SkyVertex, uv));
     glBindVertexArray(0);
     glGenVertexArrays(1, &batchVao_);
     glGenBuffers(1, &batchVbo_);

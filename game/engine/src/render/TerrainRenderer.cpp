@@ -99,20 +99,11 @@ TerrainRenderer::TerrainRenderer() {
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
-                          reinterpret_cast<void*>(offsetof(TerrainVertex, normal)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
-                          reinterpret_cast<void*>(offsetof(TerrainVertex, coarseY)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
-                          reinterpret_cast<void*>(offsetof(TerrainVertex, coarse2Y)));
-    glEnableVertexAttribArray(4);
-    glVertexAttribPointer(4, 1, GL_FLOAT, GL_FALSE, sizeof(TerrainVertex),
-                          reinterpret_cast<void*>(offsetof(TerrainVertex, edge)));
+    VertexAttribute(0, 3, sizeof(TerrainVertex), offsetof(TerrainVertex, position));
+    VertexAttribute(1, 3, sizeof(TerrainVertex), offsetof(TerrainVertex, normal));
+    VertexAttribute(2, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, coarseY));
+    VertexAttribute(3, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, coarse2Y));
+    VertexAttribute(4, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, edge));
     glBindVertexArray(0);
 }
 
@@ -243,15 +234,7 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail) {
             grain[i] = static_cast<uint8_t>(std::lround(std::min(brightness[i] / mean * 127.5f, 255.0f)));
         }
     }
-    if (!detailTexture_) glGenTextures(1, &detailTexture_);
-    glBindTexture(GL_TEXTURE_2D, detailTexture_);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, grain.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    detailTexture_ = TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true);
     detailData_ = data;
     hasDetail_ = data != nullptr;
 }
