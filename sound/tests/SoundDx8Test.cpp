@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "Loader.h"
+#include "Mixer.h"
 #include "Segment.h"
 
 #include <qxsound/SoundDx8.h>
@@ -113,7 +114,9 @@ TEST_F(SoundDx8Test, TwoSoundsFromOneFileSoundTogether) {
     EXPECT_EQ(b.PlayState(), QX_PLAYSTATE_PLAYING);
     a.Stop_();
     EXPECT_EQ(b.PlayState(), QX_PLAYSTATE_PLAYING);
-    Render(*device, 0.02);
+    // What the stopped sound had already queued (up to a full stream queue) plays out first.
+    constexpr int32_t kQueuedMs = platform::Mixer::kBuffersPerStream * platform::Mixer::kMillisecondsPerBuffer;
+    Render(*device, (kQueuedMs + 10) / 1000.0);
     EXPECT_NEAR(Rms(Render(*device, 0.05)), one, 0.01f);
 }
 
