@@ -238,6 +238,39 @@ TEST_F(RendererTest, AFrameShowsSkyTerrainMeshBillboardTextAndImages) {
     EXPECT_LT(dark, 800 * 600 / 50);
 }
 
+// The sky's textures are magnified many times on screen: they must look filtered, not blocky.
+TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel) {
+    try {
+        engine.InitFullScreen(800, 600, 24, true, 0);
+    } catch (const EngineError& e) {
+        FAIL() << "no display: " << e.what();
+    }
+    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    // Eight texels across: black and white columns, each about a hundred pixels wide on screen.
+    WriteImage(dir.File("stripes.bmp"), 8, 8, [](int x, int) { return x % 2 ? Rgb(255, 255, 255) : Rgb(0, 0, 0); });
+    TextureFactory3D factory;
+    const TexturePtr stripes = factory.LoadTexture("stripes.bmp", "stripes");
+    Scene3D scene;
+    scene.SetSkyBox(stripes, stripes, stripes, stripes, stripes, stripes, 1500);
+    scene.SetCamera(0, 0, 0, 0, 0, 100);
+    engine.Clear(false);
+    scene.RenderSky();
+    scene.RenderAll();
+    engine.Present();
+    engine.SaveScreenshot(dir.File("stripes_shot.bmp"));
+    const auto picture = enginetest::ReadBmp(dir.File("stripes_shot.bmp"));
+    // A row well above the horizon haze.
+    int lowest = 255, highest = 0, largestStep = 0;
+    for (int x = 100; x < 700; ++x) {
+        const int red = static_cast<int>(picture.At(x, 80) >> 16);
+        lowest = std::min(lowest, red);
+        highest = std::max(highest, red);
+        if (x > 100) largestStep = std::max(largestStep, std::abs(red - static_cast<int>(picture.At(x - 1, 80) >> 16)));
+    }
+    EXPECT_GT(highest - lowest, 150);  // the stripes are there
+    EXPECT_LT(largestStep, 16);        // and blend from one into the next
+}
+
 TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
     try {
         engine.InitFullScreen(800, 600, 24, true, 0);

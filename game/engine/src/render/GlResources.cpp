@@ -2,11 +2,14 @@
 
 #include "Engine3D.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quarvex::detail {
 
 namespace {
+constexpr int kMaxMagnifiedSide = 2048;
+
 GLuint Compile(GLenum type, const char* source, const char* name) {
     const GLuint shader = glCreateShader(type);
     glShaderSource(shader, 1, &source, nullptr);
@@ -49,7 +52,9 @@ Program::Program(const char* vertexSource, const char* fragmentSource, const cha
 Program::~Program() { glDeleteProgram(id_); }
 
 TextureCache::~TextureCache() {
-    for (auto& [key, entry] : entries_) glDeleteTextures(1, &entry.id);
+    for (auto* map : {&entries_, &magnified_}) {
+        for (auto& [key, entry] : *map) glDeleteTextures(1, &entry.id);
+    }
     if (white_) glDeleteTextures(1, &white_);
     if (spot_) glDeleteTextures(1, &spot_);
 }
@@ -99,6 +104,23 @@ GLuint TextureCache::Get(const std::shared_ptr<TextureData>& data) {
     return id;
 }
 
+GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
+    const std::shared_ptr<TextureData> data = texture ? texture->Data() : nullptr;
+    if (!data || data->image.width <= 0) return White();
+    auto it = magnified_.find(data->id);
+    if (it != magnified_.end()) return it->second.id;
+    const Image& image = data->image;
+    int factor = 1;
+    while (std::min(image.width, image.height) * factor < minSide &&
+           std::max(image.width, image.height) * factor * 2 <= kMaxMagnifiedSide) {
+        factor *= 2;
+    }
+    const GLuint id = factor == 1 ? Upload(image, false, false)
+                                  : Upload(Resample(image, image.width * factor, image.height * factor), false, false);
+    magnified_[data->id] = {data, id};
+    return id;
+}
+
 GLuint TextureCache::White() {
     if (!white_) {
         Image image;
@@ -130,13 +152,15 @@ GLuint TextureCache::SoftSpot() {
 }
 
 void TextureCache::Sweep() {
-    for (auto it = entries_.begin(); it != entries_.end();) {
-        if (it->second.data.expired()) {
-            glDeleteTextures(1, &it->second.id);
-            cutout_.erase(it->second.id);
-            it = entries_.erase(it);
-        } else {
-            ++it;
+    for (auto* map : {&entries_, &magnified_}) {
+        for (auto it = map->begin(); it != map->end();) {
+            if (it->second.data.expired()) {
+                glDeleteTextures(1, &it->second.id);
+                cutout_.erase(it->second.id);
+                it = map->erase(it);
+            } else {
+                ++it;
+            }
         }
     }
 }

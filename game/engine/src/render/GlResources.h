@@ -34,6 +34,11 @@ public:
     ~TextureCache();
     GLuint Get(const TexturePtr& texture);
     GLuint Get(const std::shared_ptr<TextureData>& data);
+    // The texture resampled (bilinear) to a power-of-two multiple of its size whose smaller side
+    // reaches minSide (at most 2048), without mip levels: sampled with nearest filtering where
+    // it is shown at a fixed scale (the sky box), it looks as smooth as bilinear filtering of
+    // the original at a fraction of a software renderer's cost.
+    GLuint Magnified(const TexturePtr& texture, int minSide);
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
     void Sweep();         // frees textures whose data no longer exists
@@ -50,6 +55,7 @@ private:
         GLuint id = 0;
     };
     std::unordered_map<uint64_t, Entry> entries_;
+    std::unordered_map<uint64_t, Entry> magnified_;
     std::unordered_set<GLuint> cutout_;
     GLuint white_ = 0;
     GLuint spot_ = 0;

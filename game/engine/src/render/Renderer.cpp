@@ -111,11 +111,11 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glBindBuffer(GL_ARRAY_BUFFER, batchVbo_);
     BindMeshVertexLayout();
     glBindVertexArray(0);
-    glGenSamplers(1, &clampSampler_);
-    glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(clampSampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(clampSampler_, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glSamplerParameteri(clampSampler_, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glGenSamplers(1, &skySampler_);
+    glSamplerParameteri(skySampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(skySampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(skySampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(skySampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
 Renderer::~Renderer() {
@@ -125,7 +125,7 @@ Renderer::~Renderer() {
     }
     glDeleteBuffers(1, &batchVbo_);
     glDeleteVertexArrays(1, &batchVao_);
-    glDeleteSamplers(1, &clampSampler_);
+    glDeleteSamplers(1, &skySampler_);
     glDeleteBuffers(1, &skyVbo_);
     glDeleteVertexArrays(1, &skyVao_);
     glDeleteRenderbuffers(1, &depthBuffer_);
@@ -209,10 +209,13 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
     glUniform3fv(skyProgram_->Uniform("uFogColor"), 1, &v.fogColor[0]);
     glUniform1i(skyProgram_->Uniform("uTexture"), 0);
     glActiveTexture(GL_TEXTURE0);
-    glBindSampler(0, clampSampler_);
+    glBindSampler(0, skySampler_);
     glBindVertexArray(skyVao_);
+    // A face spans 90 degrees, projection[1][1] * height pixels across the picture. Its texture
+    // is magnified to at least four texels for every five of those pixels and sampled nearest.
+    const int faceSide = static_cast<int>(v.projection[1][1] * static_cast<float>(height_) * 0.8f);
     for (int face = 0; face < 6; ++face) {
-        glBindTexture(GL_TEXTURE_2D, textures_.Get(state.sky[face]));
+        glBindTexture(GL_TEXTURE_2D, textures_.Magnified(state.sky[face], faceSide));
         glDrawArrays(GL_TRIANGLES, skyFirst_[face], skyCount_[face]);
     }
     glBindVertexArray(0);

@@ -77,7 +77,7 @@ private:
     TextureCache textures_;
     QuadStream quads_;
     TextRenderer text_;
-    GLuint skyVao_ = 0, skyVbo_ = 0, clampSampler_ = 0;
+    GLuint skyVao_ = 0, skyVbo_ = 0, skySampler_ = 0;
     GLint skyFirst_[6] = {};  // vertex range of each sky face
     GLsizei skyCount_[6] = {};
     int flareCounter_ = 0;
