@@ -167,8 +167,10 @@ void Renderer::DrawFrame(EngineState& state) {
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
     glClearColor(state.background.r, state.background.g, state.background.b, 1.0f);
-    // The sky box covers every pixel nothing nearer covers: then only depth needs clearing.
-    glClear(state.frame.sky ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A whole sky box covers every pixel nothing nearer covers: then only depth needs clearing.
+    // Above terrain only its upper half is drawn (see DrawSky).
+    const bool wholeSky = state.frame.sky && !state.frame.terrain;
+    glClear(wholeSky ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const FrameView v = MakeView(state);
 
     glDisable(GL_BLEND);
@@ -184,7 +186,7 @@ void Renderer::DrawFrame(EngineState& state) {
     }
     // The sky box lies on the far plane and is drawn after the opaque scene, so that the depth
     // test skips every pixel already covered (it still looks drawn behind everything).
-    if (state.frame.sky) DrawSky(state, v);
+    if (state.frame.sky) DrawSky(state, v, wholeSky);
     if (state.frame.scene) {
         glEnable(GL_BLEND);
         glDepthMask(GL_FALSE);
@@ -201,7 +203,7 @@ void Renderer::DrawFrame(EngineState& state) {
     if (frames_ % 60 == 0) text_.Sweep(frames_);
 }
 
-void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
+void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole) {
     glDepthMask(GL_FALSE);
     skyProgram_->Use();
     const glm::mat4 rotationOnly = v.projection * glm::mat4(glm::mat3(v.view));
@@ -214,9 +216,12 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v) {
     // A face spans 90 degrees, projection[1][1] * height pixels across the picture. Its texture
     // is magnified to at least four texels for every five of those pixels and sampled nearest.
     const int faceSide = static_cast<int>(v.projection[1][1] * static_cast<float>(height_) * 0.8f);
-    for (int face = 0; face < 6; ++face) {
+    // Below the horizon the sky is nearly all haze, and terrain covers it wherever there is
+    // terrain: over terrain only the side faces' upper rows (listed first) and the top face are
+    // drawn, and past the terrain's edge the background colour (the haze colour) shows.
+    for (int face = 0; face < (whole ? 6 : 5); ++face) {
         glBindTexture(GL_TEXTURE_2D, textures_.Magnified(state.sky[face], faceSide));
-        glDrawArrays(GL_TRIANGLES, skyFirst_[face], skyCount_[face]);
+        glDrawArrays(GL_TRIANGLES, skyFirst_[face], face < 4 && !whole ? skyCount_[face] / 2 : skyCount_[face]);
     }
     glBindVertexArray(0);
     glBindSampler(0, 0);

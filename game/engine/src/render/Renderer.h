@@ -55,7 +55,8 @@ private:
 
     FrameView MakeView(const EngineState& state) const;
     bool SphereVisible(const FrameView& v, const glm::vec3& centre, float radius) const;
-    void DrawSky(const EngineState& state, const FrameView& v);
+    // whole: all six faces; otherwise only what lies above the horizon.
+    void DrawSky(const EngineState& state, const FrameView& v, bool whole);
     void DrawMeshes(const EngineState& state, const FrameView& v);
     void DrawBillboards(EngineState& state, const FrameView& v);
     void DrawParticles(const EngineState& state, const FrameView& v);
