@@ -316,12 +316,14 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
             }
             const glm::mat3 rotation(mesh->side * mesh->scale.x, mesh->up * mesh->scale.y,
                                      mesh->forward * mesh->scale.z);
+            // Each group's batch is looked up once per mesh, not once per triangle.
+            groupBatches_.assign(mesh->groupTextures.size() + 1, nullptr);
             for (const Triangle& t : mesh->triangles) {
-                const TexturePtr texture = t.group < static_cast<int>(mesh->groupTextures.size())
-                                               ? mesh->groupTextures[t.group] : nullptr;
-                auto& out = batches_[textures_.Get(texture)];
+                const bool known = t.group >= 0 && t.group < static_cast<int>(mesh->groupTextures.size());
+                std::vector<MeshVertex>*& out = groupBatches_[known ? t.group : mesh->groupTextures.size()];
+                if (!out) out = &batches_[textures_.Get(known ? mesh->groupTextures[t.group] : nullptr)];
                 for (int k = 0; k < 3; ++k) {
-                    out.push_back({mesh->ToWorld(t.p[k]), rotation * t.n[k], t.uv[k]});
+                    out->push_back({mesh->ToWorld(t.p[k]), rotation * t.n[k], t.uv[k]});
                 }
             }
             continue;

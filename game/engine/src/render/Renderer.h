@@ -86,6 +86,7 @@ private:
     std::unordered_map<const MeshData*, GpuMesh> meshes_;
     std::vector<QuadVertex> scratch_;
     std::unordered_map<GLuint, std::vector<MeshVertex>> batches_;  // by GL texture
+    std::vector<std::vector<MeshVertex>*> groupBatches_;            // a mesh's groups' batches
     std::vector<std::pair<const MeshData*, float>> nearFirst_;     // meshes by distance
     GLuint batchVao_ = 0, batchVbo_ = 0;
     size_t batchCapacity_ = 0;
