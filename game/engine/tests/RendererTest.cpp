@@ -106,18 +106,25 @@ protected:
     }
     void TearDown() override { Engine3D::Reset(); }
 
+    // Opens the 800 x 600 picture; false, with a failure recorded, where there is no display.
+    bool Open() {
+        try {
+            engine.InitFullScreen(800, 600, 24, true, 0);
+        } catch (const EngineError& e) {
+            ADD_FAILURE() << "no display: " << e.what();
+            return false;
+        }
+        engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+        return true;
+    }
+
     ScratchDir dir;
     Engine3D engine;
 };
 
 TEST_F(RendererTest, AFrameShowsSkyTerrainMeshBillboardTextAndImages) {
     engine.SetWindowTitle("Orvane 2020 the Sun");
-    try {
-        engine.InitFullScreen(800, 600, 24, true, 0);
-    } catch (const EngineError& e) {
-        FAIL() << "no display: " << e.what();
-    }
-    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    if (!Open()) return;
     ASSERT_TRUE(Engine3D::HasDisplay());
 
     TextureFactory3D factory;
@@ -240,12 +247,7 @@ TEST_F(RendererTest, AFrameShowsSkyTerrainMeshBillboardTextAndImages) {
 
 // The sky's textures are magnified many times on screen: they must look filtered, not blocky.
 TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel) {
-    try {
-        engine.InitFullScreen(800, 600, 24, true, 0);
-    } catch (const EngineError& e) {
-        FAIL() << "no display: " << e.what();
-    }
-    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    if (!Open()) return;
     // Eight texels across: black and white columns, each about a hundred pixels wide on screen.
     WriteImage(dir.File("stripes.bmp"), 8, 8, [](int x, int) { return x % 2 ? Rgb(255, 255, 255) : Rgb(0, 0, 0); });
     TextureFactory3D factory;
@@ -272,12 +274,7 @@ TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel
 }
 
 TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
-    try {
-        engine.InitFullScreen(800, 600, 24, true, 0);
-    } catch (const EngineError& e) {
-        FAIL() << "no display: " << e.what();
-    }
-    engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
+    if (!Open()) return;
     Scene3D scene;
     scene.SetBackgroundColor(1, 1, 1);
     ScreenFade3D fade;
