@@ -47,6 +47,10 @@ struct MeshData {
     mutable glm::vec3 worldMin{0.0f}, worldMax{0.0f};
     uint64_t placementVersion = 1;
 
+    // The texture of a group; none for a group without one.
+    TexturePtr GroupTexture(int group) const {
+        return group >= 0 && group < static_cast<int>(groupTextures.size()) ? groupTextures[group] : nullptr;
+    }
     glm::vec3 ToWorld(const glm::vec3& local) const {
         const glm::vec3 s = local * scale;
         return position + s.x * side + s.y * up + s.z * forward;

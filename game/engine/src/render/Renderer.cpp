@@ -95,6 +95,8 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
             }
         }
         skyCount_[f] = static_cast<GLsizei>(sky.size()) - skyFirst_[f];
+        // Rows run from the top: the upper half of a side face is its first half of the rows.
+        skyUpperCount_[f] = f < 4 ? skyCount_[f] / grid.rows * (grid.rows / 2) : skyCount_[f];
     }
     glGenVertexArrays(1, &skyVao_);
     glGenBuffers(1, &skyVbo_);
@@ -217,11 +219,11 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole)
     // is magnified to at least four texels for every five of those pixels and sampled nearest.
     const int faceSide = static_cast<int>(v.projection[1][1] * static_cast<float>(height_) * 0.8f);
     // Below the horizon the sky is nearly all haze, and terrain covers it wherever there is
-    // terrain: over terrain only the side faces' upper rows (listed first) and the top face are
-    // drawn, and past the terrain's edge the background colour (the haze colour) shows.
+    // terrain: over terrain only the side faces' upper rows and the top face are drawn, and past
+    // the terrain's edge the background colour (the haze colour) shows.
     for (int face = 0; face < (whole ? 6 : 5); ++face) {
         glBindTexture(GL_TEXTURE_2D, textures_.Magnified(state.sky[face], faceSide));
-        glDrawArrays(GL_TRIANGLES, skyFirst_[face], face < 4 && !whole ? skyCount_[face] / 2 : skyCount_[face]);
+        glDrawArrays(GL_TRIANGLES, skyFirst_[face], whole ? skyCount_[face] : skyUpperCount_[face]);
     }
     glBindVertexArray(0);
     glBindSampler(0, 0);
@@ -317,11 +319,12 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
             const glm::mat3 rotation(mesh->side * mesh->scale.x, mesh->up * mesh->scale.y,
                                      mesh->forward * mesh->scale.z);
             // Each group's batch is looked up once per mesh, not once per triangle.
-            groupBatches_.assign(mesh->groupTextures.size() + 1, nullptr);
+            const int groups = static_cast<int>(mesh->groupTextures.size());
+            groupBatches_.assign(groups + 1, nullptr);  // the last: triangles of no known group
             for (const Triangle& t : mesh->triangles) {
-                const bool known = t.group >= 0 && t.group < static_cast<int>(mesh->groupTextures.size());
-                std::vector<MeshVertex>*& out = groupBatches_[known ? t.group : mesh->groupTextures.size()];
-                if (!out) out = &batches_[textures_.Get(known ? mesh->groupTextures[t.group] : nullptr)];
+                const int group = t.group >= 0 && t.group < groups ? t.group : groups;
+                std::vector<MeshVertex>*& out = groupBatches_[group];
+                if (!out) out = &batches_[textures_.Get(mesh->GroupTexture(group))];
                 for (int k = 0; k < 3; ++k) {
                     out->push_back({mesh->ToWorld(t.p[k]), rotation * t.n[k], t.uv[k]});
                 }
@@ -334,9 +337,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
         glUniformMatrix4fv(model, 1, GL_FALSE, &world[0][0]);
         glBindVertexArray(gpu.vao);
         for (const auto& [group, range] : gpu.groups) {
-            const TexturePtr texture =
-                group < static_cast<int>(mesh->groupTextures.size()) ? mesh->groupTextures[group] : nullptr;
-            glBindTexture(GL_TEXTURE_2D, textures_.Get(texture));
+            glBindTexture(GL_TEXTURE_2D, textures_.Get(mesh->GroupTexture(group)));
             glDrawArrays(GL_TRIANGLES, range.first, range.second);
         }
     }

@@ -81,6 +81,7 @@ private:
     GLuint skyVao_ = 0, skyVbo_ = 0, skySampler_ = 0;
     GLint skyFirst_[6] = {};  // vertex range of each sky face
     GLsizei skyCount_[6] = {};
+    GLsizei skyUpperCount_[6] = {};  // the part above the horizon (sides' upper rows, the top)
     int flareCounter_ = 0;
     float sunX_ = 0, sunY_ = 0, sunVisible_ = 0;
     std::unordered_map<const MeshData*, GpuMesh> meshes_;
