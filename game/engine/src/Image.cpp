@@ -45,28 +45,59 @@ Image LoadImageFile(const std::string& path, const std::string& shownName) {
     return image;
 }
 
-Image Resample(const Image& src, int width, int height) {
+namespace {
+// Source sample positions for output positions 0..count-1: the two texels and the weight of the
+// second. Clamped at the edges, or wrapped round for a tiling image.
+struct Taps {
+    std::vector<int> first, second;
+    std::vector<float> weight;
+};
+
+Taps MakeTaps(int sourceSize, int count, bool wrap) {
+    Taps taps;
+    const float step = static_cast<float>(sourceSize) / count;
+    for (int i = 0; i < count; ++i) {
+        float f = (i + 0.5f) * step - 0.5f;
+        int a, b;
+        if (wrap) {
+            const float base = std::floor(f);
+            a = static_cast<int>(base);
+            f -= base;
+            b = (a + 1) % sourceSize;
+            a = (a % sourceSize + sourceSize) % sourceSize;
+        } else {
+            f = std::clamp(f, 0.0f, sourceSize - 1.0f);
+            a = static_cast<int>(f);
+            b = std::min(a + 1, sourceSize - 1);
+            f -= static_cast<float>(a);
+        }
+        taps.first.push_back(a);
+        taps.second.push_back(b);
+        taps.weight.push_back(f);
+    }
+    return taps;
+}
+}  // namespace
+
+Image Resample(const Image& src, int width, int height, bool wrap) {
     Image out;
     out.width = width;
     out.height = height;
     out.rgba.resize(static_cast<size_t>(width) * height * 4);
-    const float sx = static_cast<float>(src.width) / width;
-    const float sy = static_cast<float>(src.height) / height;
+    const Taps xs = MakeTaps(src.width, width, wrap), ys = MakeTaps(src.height, height, wrap);
     for (int y = 0; y < height; ++y) {
-        const float fy = std::clamp((y + 0.5f) * sy - 0.5f, 0.0f, src.height - 1.0f);
-        const int y0 = static_cast<int>(fy);
-        const int y1 = std::min(y0 + 1, src.height - 1);
-        const float ty = fy - y0;
+        const float ty = ys.weight[y];
         for (int x = 0; x < width; ++x) {
-            const float fx = std::clamp((x + 0.5f) * sx - 0.5f, 0.0f, src.width - 1.0f);
-            const int x0 = static_cast<int>(fx);
-            const int x1 = std::min(x0 + 1, src.width - 1);
-            const float tx = fx - x0;
+            const float tx = xs.weight[x];
+            const uint8_t* p00 = src.Pixel(xs.first[x], ys.first[y]);
+            const uint8_t* p10 = src.Pixel(xs.second[x], ys.first[y]);
+            const uint8_t* p01 = src.Pixel(xs.first[x], ys.second[y]);
+            const uint8_t* p11 = src.Pixel(xs.second[x], ys.second[y]);
             uint8_t* d = out.Pixel(x, y);
             for (int c = 0; c < 4; ++c) {
-                const float top = src.Pixel(x0, y0)[c] * (1 - tx) + src.Pixel(x1, y0)[c] * tx;
-                const float bottom = src.Pixel(x0, y1)[c] * (1 - tx) + src.Pixel(x1, y1)[c] * tx;
-                d[c] = static_cast<uint8_t>(std::lround(top * (1 - ty) + bottom * ty));
+                const float top = p00[c] * (1 - tx) + p10[c] * tx;
+                const float bottom = p01[c] * (1 - tx) + p11[c] * tx;
+                d[c] = static_cast<uint8_t>(top * (1 - ty) + bottom * ty + 0.5f);
             }
         }
     }

@@ -273,6 +273,43 @@ TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel
     EXPECT_LT(largestStep, 16);        // and blend from one into the next
 }
 
+// The terrain's detail texture tiles many times and is magnified near the eye: its grain must
+// be there, blend smoothly, and tile without a seam.
+TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) {
+    if (!Open()) return;
+    WriteImage(dir.File("flat.bmp"), 64, 64, [](int, int) { return Rgb(128, 128, 128); });
+    WriteImage(dir.File("grey.bmp"), 16, 16, [](int, int) { return Rgb(110, 110, 110); });
+    // Eight texels across: dark and bright columns, 32 units wide on the ground.
+    WriteImage(dir.File("grain.bmp"), 8, 8, [](int x, int) { return x % 2 ? Rgb(200, 200, 200) : Rgb(40, 40, 40); });
+    TextureFactory3D factory;
+    Scene3D scene;
+    scene.SetViewRange(100);
+    Landscape3D land;
+    land.GenerateFromHeightMap("flat.bmp", 32, 8, 8, 0, 0, true);
+    land.SetBaseTexture(factory.LoadTexture("grey.bmp", "grey"));
+    land.SetDetailTexture(factory.LoadTexture("grain.bmp", "grain"));
+    land.SetDetailTextureScale(1, 1, true);
+    // Looking steeply down from 20 units up, so the ground near the eye fills the picture.
+    const float x = 1024, z = 1024, ground = land.GetHeight(x, z);
+    scene.SetCamera(x, ground + 20, z, x, ground, z + 12);
+    engine.Clear(false);
+    land.Render(true, true);
+    scene.RenderAll();
+    engine.Present();
+    engine.SaveScreenshot(dir.File("grain_shot.bmp"));
+    const auto picture = enginetest::ReadBmp(dir.File("grain_shot.bmp"));
+    // A row across the middle, over the seam at x = 1024 where one chunk's tile meets the next.
+    int lowest = 255, highest = 0, largestStep = 0;
+    for (int px = 1; px < 800; ++px) {
+        const int green = static_cast<int>((picture.At(px, 300) >> 8) & 0xFF);
+        lowest = std::min(lowest, green);
+        highest = std::max(highest, green);
+        largestStep = std::max(largestStep, std::abs(green - static_cast<int>((picture.At(px - 1, 300) >> 8) & 0xFF)));
+    }
+    EXPECT_GT(highest - lowest, 60);  // the grain is there
+    EXPECT_LT(largestStep, 8);        // blended, with no seam where the tiles meet
+}
+
 TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
     if (!Open()) return;
     Scene3D scene;

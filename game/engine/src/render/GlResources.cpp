@@ -64,7 +64,7 @@ GLuint TextureCache::Upload(const Image& image, bool mipmaps, bool repeat) {
 }
 
 GLuint TextureCache::UploadPixels(GLuint id, int width, int height, GLenum internalFormat, GLenum format,
-                                  const void* pixels, bool mipmaps, bool repeat) {
+                                  const void* pixels, bool mipmaps, bool repeat, bool nearest) {
     if (!id) glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -73,14 +73,14 @@ GLuint TextureCache::UploadPixels(GLuint id, int width, int height, GLenum inter
     const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    if (mipmaps) {
-        glGenerateMipmap(GL_TEXTURE_2D);
-        // Bilinear within the nearest mip level: trilinear costs a software renderer twice as much.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    } else {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
+    // Within the nearest mip level: trilinear costs a software renderer twice as much as
+    // bilinear. Minifying and magnifying filters are the same: where they differ, the software
+    // renderer pays for both.
+    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+    const GLint filter = nearest ? GL_NEAREST : GL_LINEAR;
+    const GLint minFilter = !mipmaps ? filter : nearest ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     return id;
 }
 
@@ -110,15 +110,21 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
     auto it = magnified_.find(data->id);
     if (it != magnified_.end()) return it->second.id;
     const Image& image = data->image;
-    int factor = 1;
-    while (std::min(image.width, image.height) * factor < minSide &&
-           std::max(image.width, image.height) * factor * 2 <= kMaxMagnifiedSide) {
-        factor *= 2;
-    }
-    const GLuint id = factor == 1 ? Upload(image, false, false)
-                                  : Upload(Resample(image, image.width * factor, image.height * factor), false, false);
+    const int factor = MagnifyFactor(std::max(image.width, image.height),
+                                     static_cast<float>(minSide) / std::min(image.width, image.height));
+    Image resampled;
+    if (factor > 1) resampled = Resample(image, image.width * factor, image.height * factor);
+    const Image& pixels = factor > 1 ? resampled : image;
+    const GLuint id = UploadPixels(0, pixels.width, pixels.height, GL_RGBA8, GL_RGBA, pixels.rgba.data(), false,
+                                   false, true);
     magnified_[data->id] = {data, id};
     return id;
+}
+
+int TextureCache::MagnifyFactor(int largest, float wanted) {
+    int factor = 1;
+    while (factor < wanted && largest * factor * 2 <= kMaxMagnifiedSide) factor *= 2;
+    return factor;
 }
 
 GLuint TextureCache::White() {

@@ -35,19 +35,23 @@ public:
     GLuint Get(const TexturePtr& texture);
     GLuint Get(const std::shared_ptr<TextureData>& data);
     // The texture resampled (bilinear) to a power-of-two multiple of its size whose smaller side
-    // reaches minSide (at most 2048), without mip levels: sampled with nearest filtering where
-    // it is shown at a fixed scale (the sky box), it looks as smooth as bilinear filtering of
-    // the original at a fraction of a software renderer's cost.
+    // reaches minSide (see MagnifyFactor), without mip levels and sampled nearest: where it is
+    // shown at a fixed scale (the sky box), it looks as smooth as bilinear filtering of the
+    // original at a fraction of a software renderer's cost.
     GLuint Magnified(const TexturePtr& texture, int minSide);
+    // The smallest power of two of at least `wanted` that keeps a texture's largest side
+    // (`largest` texels) within 2048 when scaled by it; 1 when nothing is wanted.
+    static int MagnifyFactor(int largest, float wanted);
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
     void Sweep();         // frees textures whose data no longer exists
     // Whether a texture made here has pixels under half opacity (cut out when drawn).
     bool HasCutout(GLuint id) const { return cutout_.count(id) != 0; }
     static GLuint Upload(const Image& image, bool mipmaps, bool repeat);
-    // Uploads pixels of any format into `id` (made when 0) with the sampling Upload uses.
+    // Uploads pixels of any format into `id` (made when 0) with the sampling Upload uses, or
+    // with nearest sampling (of the nearest mip level) for magnified copies.
     static GLuint UploadPixels(GLuint id, int width, int height, GLenum internalFormat, GLenum format,
-                               const void* pixels, bool mipmaps, bool repeat);
+                               const void* pixels, bool mipmaps, bool repeat, bool nearest = false);
 
 private:
     struct Entry {

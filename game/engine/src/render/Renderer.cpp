@@ -113,11 +113,6 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     glBindBuffer(GL_ARRAY_BUFFER, batchVbo_);
     BindMeshVertexLayout();
     glBindVertexArray(0);
-    glGenSamplers(1, &skySampler_);
-    glSamplerParameteri(skySampler_, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(skySampler_, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glSamplerParameteri(skySampler_, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glSamplerParameteri(skySampler_, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
 Renderer::~Renderer() {
@@ -127,7 +122,6 @@ Renderer::~Renderer() {
     }
     glDeleteBuffers(1, &batchVbo_);
     glDeleteVertexArrays(1, &batchVao_);
-    glDeleteSamplers(1, &skySampler_);
     glDeleteBuffers(1, &skyVbo_);
     glDeleteVertexArrays(1, &skyVao_);
     glDeleteRenderbuffers(1, &depthBuffer_);
@@ -213,7 +207,6 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole)
     glUniform3fv(skyProgram_->Uniform("uFogColor"), 1, &v.fogColor[0]);
     glUniform1i(skyProgram_->Uniform("uTexture"), 0);
     glActiveTexture(GL_TEXTURE0);
-    glBindSampler(0, skySampler_);
     glBindVertexArray(skyVao_);
     // A face spans 90 degrees, projection[1][1] * height pixels across the picture. Its texture
     // is magnified to at least four texels for every five of those pixels and sampled nearest.
@@ -226,7 +219,6 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole)
         glDrawArrays(GL_TRIANGLES, skyFirst_[face], whole ? skyCount_[face] : skyUpperCount_[face]);
     }
     glBindVertexArray(0);
-    glBindSampler(0, 0);
     glDepthMask(GL_TRUE);
 }
 

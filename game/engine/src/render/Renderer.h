@@ -78,7 +78,7 @@ private:
     TextureCache textures_;
     QuadStream quads_;
     TextRenderer text_;
-    GLuint skyVao_ = 0, skyVbo_ = 0, skySampler_ = 0;
+    GLuint skyVao_ = 0, skyVbo_ = 0;
     GLint skyFirst_[6] = {};  // vertex range of each sky face
     GLsizei skyCount_[6] = {};
     GLsizei skyUpperCount_[6] = {};  // the part above the horizon (sides' upper rows, the top)

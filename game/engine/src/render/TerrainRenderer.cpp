@@ -80,6 +80,9 @@ constexpr float kSkirtDepth = 12.0f;
 constexpr float kMaxPixelError = 6.0f;
 // The detail texture fades out between these distances; chunks beyond are drawn without it.
 constexpr float kDetailFadeStart = 100.0f, kDetailFadeEnd = 700.0f;
+// Largest detail texel drawn, in world units: a sixteenth of a unit is under two pixels on
+// screen even with the eye ten units over the ground.
+constexpr float kDetailTexel = 1.0f / 16.0f;
 
 struct TerrainVertex {
     glm::vec3 position;
@@ -210,15 +213,26 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
     version_ = t.version;
 }
 
-void TerrainRenderer::UpdateDetail(const TexturePtr& detail) {
+void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
     const std::shared_ptr<TextureData> data = detail ? detail->Data() : nullptr;
-    if (detailTexture_ && data == detailData_.lock() && (data != nullptr) == hasDetail_) return;
+    if (detailTexture_ && data == detailData_.lock() && (data != nullptr) == hasDetail_ && repeat == detailRepeat_) {
+        return;
+    }
     // The detail adds grain without darkening or tinting: one channel, its brightness over the
     // mean brightness (0..2, stored halved). Without a detail texture, one neutral texel.
     int width = 1, height = 1;
     std::vector<uint8_t> grain(1, 128);
     if (data && data->image.width > 0 && data->image.height > 0) {
-        const Image& img = data->image;
+        // Magnified (it tiles: wrapped round) until a texel is at most kDetailTexel units across,
+        // and sampled nearest: looks like bilinear filtering of the original wherever the copy is
+        // not magnified on screen, at a fraction of a software renderer's cost.
+        const Image& original = data->image;
+        const float texel = std::max(TerrainData::kChunkSize / (std::max(repeat.x, 1e-3f) * original.width),
+                                     TerrainData::kChunkSize / (std::max(repeat.y, 1e-3f) * original.height));
+        const int factor =
+            TextureCache::MagnifyFactor(std::max(original.width, original.height), texel / kDetailTexel);
+        const Image img = factor > 1 ? Resample(original, original.width * factor, original.height * factor, true)
+                                     : original;
         width = img.width;
         height = img.height;
         std::vector<float> brightness(static_cast<size_t>(width) * height);
@@ -231,11 +245,13 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail) {
         const float mean = std::max(static_cast<float>(sum / brightness.size()), 8.0f);
         grain.resize(brightness.size());
         for (size_t i = 0; i < grain.size(); ++i) {
-            grain[i] = static_cast<uint8_t>(std::lround(std::min(brightness[i] / mean * 127.5f, 255.0f)));
+            grain[i] = static_cast<uint8_t>(std::min(brightness[i] / mean * 127.5f, 255.0f) + 0.5f);
         }
     }
-    detailTexture_ = TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true);
+    detailTexture_ =
+        TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true, true);
     detailData_ = data;
+    detailRepeat_ = repeat;
     hasDetail_ = data != nullptr;
 }
 
@@ -243,7 +259,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     if (!t.built) return;
     if (version_ != t.version) Rebuild(t);
 
-    UpdateDetail(t.detail);
+    UpdateDetail(t.detail, t.detailRepeat);
 
     // Visible chunks, nearest first, so that near hills hide what lies behind them early.
     struct Visible {

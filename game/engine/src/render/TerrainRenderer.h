@@ -57,10 +57,12 @@ private:
         int skirts;           // edges that hang a skirt, one bit each
     };
     std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
-    // The detail texture as drawn: its grain in one channel, made from detailData_.
-    void UpdateDetail(const TexturePtr& detail);
+    // The detail texture as drawn: its grain in one channel, made from detailData_ tiled
+    // detailRepeat_ times over a chunk.
+    void UpdateDetail(const TexturePtr& detail, glm::vec2 repeat);
     GLuint detailTexture_ = 0;
     std::weak_ptr<TextureData> detailData_;
+    glm::vec2 detailRepeat_{0.0f};
     bool hasDetail_ = false;
 };
 
