@@ -67,6 +67,7 @@ Renderer::Renderer(int width, int height) : width_(width), height_(height) {
     meshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, cutout.c_str(), "mesh");
     opaqueMeshProgram_ = std::make_unique<Program>(shaders::kMeshVertex, opaque.c_str(), "opaque mesh");
     skyProgram_ = std::make_unique<Program>(shaders::kSkyVertex, shaders::kSkyFragment, "sky");
+    pictureProgram_ = std::make_unique<Program>(shaders::kPictureVertex, shaders::kPictureFragment, "picture");
     for (int blend = 0; blend < 3; ++blend) {
         for (int cutout = 0; cutout < 2; ++cutout) {
             const std::string source = "#version 330 core\n#define BLEND " + std::to_string(blend) + "\n" +
@@ -545,22 +546,37 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
 
 void Renderer::Blit(int windowWidth, int windowHeight) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, windowWidth, windowHeight);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     const float scale = std::min(static_cast<float>(windowWidth) / width_,
                                  static_cast<float>(windowHeight) / height_);
     const int w = static_cast<int>(std::lround(width_ * scale));
     const int h = static_cast<int>(std::lround(height_ * scale));
-    glViewport((windowWidth - w) / 2, (windowHeight - h) / 2, w, h);
+    const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
+    // Only the letter-box bars are cleared: the picture covers the rest, and a software
+    // renderer pays for every pixel cleared.
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_SCISSOR_TEST);
+    const int bars[4][4] = {{0, 0, x, windowHeight},
+                            {x + w, 0, windowWidth - x - w, windowHeight},
+                            {0, 0, windowWidth, y},
+                            {0, y + h, windowWidth, windowHeight - y - h}};
+    for (const auto& bar : bars) {
+        if (bar[2] <= 0 || bar[3] <= 0) continue;
+        glScissor(bar[0], bar[1], bar[2], bar[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(x, y, w, h);
     // The picture's rows run bottom-up in the texture: flip v.
     scratch_.clear();
     const glm::vec4 white(1.0f);
     QuadStream::AddQuad(scratch_, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, white, white,
                         {0, 1}, {1, 0});
-    UseSprite(glm::mat4(1.0f), colorTexture_, false, nullptr, Blend::Alpha, -1.0f);
+    pictureProgram_->Use();
+    glUniform1i(pictureProgram_->Uniform("uPicture"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, colorTexture_);
     quads_.Draw(scratch_);
 }
 

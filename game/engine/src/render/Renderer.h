@@ -74,6 +74,7 @@ private:
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_;
     std::unique_ptr<Program> spritePrograms_[3][2];  // by blend, without / with the alpha test
+    std::unique_ptr<Program> pictureProgram_;         // the finished picture, shown scaled
     std::unique_ptr<TerrainRenderer> terrain_;
     TextureCache textures_;
     QuadStream quads_;

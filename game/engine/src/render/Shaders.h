@@ -132,4 +132,25 @@ void main() {
 }
 )";
 
+// The finished picture shown in the window, scaled: nothing but a texture lookup, which a
+// software renderer can run on its fast path for flat, unblended rectangles.
+inline const char* kPictureVertex = R"(#version 330 core
+in vec3 inPosition;
+in vec2 inUv;
+out vec2 vUv;
+void main() {
+    vUv = inUv;
+    gl_Position = vec4(inPosition.xy, 0.0, 1.0);
+}
+)";
+
+inline const char* kPictureFragment = R"(#version 330 core
+in vec2 vUv;
+uniform sampler2D uPicture;
+out vec4 outColor;
+void main() {
+    outColor = texture(uPicture, vUv);
+}
+)";
+
 }  // namespace quarvex::detail::shaders
