@@ -1,5 +1,7 @@
 // Engine benchmarks: one presented frame of a playing-sized scene, and IntersectsSegment.
-// The frame runs on SDL's offscreen video driver unless SDL_VIDEODRIVER says otherwise.
+// The frame runs on SDL's offscreen video driver unless SDL_VIDEODRIVER says otherwise; with
+// SDL_VIDEODRIVER=x11 on a desktop-sized display it includes showing the picture scaled in the
+// full-screen window.
 #include "Engine3D.h"
 
 #include <benchmark/benchmark.h>
