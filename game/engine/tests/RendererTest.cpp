@@ -53,6 +53,24 @@ uint32_t SkySide(int x, int y) {
     return Rgb(r + (255 - r) * cloud, g + (255 - g) * cloud, b + (255 - b) * cloud);
 }
 
+// How the green channel changes along row y from x = begin to end - 1: its range, and its
+// largest step from one pixel to the next.
+struct RowChange {
+    int range = 0, largestStep = 0;
+};
+RowChange ChangeAlongRow(const enginetest::Picture& picture, int y, int begin, int end) {
+    auto green = [&](int x) { return static_cast<int>((picture.At(x, y) >> 8) & 0xFF); };
+    int lowest = 255, highest = 0;
+    RowChange change;
+    for (int x = begin; x < end; ++x) {
+        lowest = std::min(lowest, green(x));
+        highest = std::max(highest, green(x));
+        if (x > begin) change.largestStep = std::max(change.largestStep, std::abs(green(x) - green(x - 1)));
+    }
+    change.range = highest - lowest;
+    return change;
+}
+
 class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -116,6 +134,13 @@ protected:
         }
         engine.SetDisplayOption(DISPLAY_FRAME_PACING, false);
         return true;
+    }
+
+    // Presents the frame and reads back its screenshot, saved as `name` in the scratch folder.
+    enginetest::Picture PresentAndRead(const std::string& name) {
+        engine.Present();
+        engine.SaveScreenshot(dir.File(name));
+        return enginetest::ReadBmp(dir.File(name));
     }
 
     ScratchDir dir;
@@ -258,19 +283,11 @@ TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel
     engine.Clear(false);
     scene.RenderSky();
     scene.RenderAll();
-    engine.Present();
-    engine.SaveScreenshot(dir.File("stripes_shot.bmp"));
-    const auto picture = enginetest::ReadBmp(dir.File("stripes_shot.bmp"));
+    const auto picture = PresentAndRead("stripes_shot.bmp");
     // A row well above the horizon haze.
-    int lowest = 255, highest = 0, largestStep = 0;
-    for (int x = 100; x < 700; ++x) {
-        const int red = static_cast<int>(picture.At(x, 80) >> 16);
-        lowest = std::min(lowest, red);
-        highest = std::max(highest, red);
-        if (x > 100) largestStep = std::max(largestStep, std::abs(red - static_cast<int>(picture.At(x - 1, 80) >> 16)));
-    }
-    EXPECT_GT(highest - lowest, 150);  // the stripes are there
-    EXPECT_LT(largestStep, 16);        // and blend from one into the next
+    const RowChange row = ChangeAlongRow(picture, 80, 100, 700);
+    EXPECT_GT(row.range, 150);      // the stripes are there
+    EXPECT_LT(row.largestStep, 16);  // and blend from one into the next
 }
 
 // The terrain's detail texture tiles many times and is magnified near the eye: its grain must
@@ -295,19 +312,11 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     engine.Clear(false);
     land.Render(true, true);
     scene.RenderAll();
-    engine.Present();
-    engine.SaveScreenshot(dir.File("grain_shot.bmp"));
-    const auto picture = enginetest::ReadBmp(dir.File("grain_shot.bmp"));
+    const auto picture = PresentAndRead("grain_shot.bmp");
     // A row across the middle, over the seam at x = 1024 where one chunk's tile meets the next.
-    int lowest = 255, highest = 0, largestStep = 0;
-    for (int px = 1; px < 800; ++px) {
-        const int green = static_cast<int>((picture.At(px, 300) >> 8) & 0xFF);
-        lowest = std::min(lowest, green);
-        highest = std::max(highest, green);
-        largestStep = std::max(largestStep, std::abs(green - static_cast<int>((picture.At(px - 1, 300) >> 8) & 0xFF)));
-    }
-    EXPECT_GT(highest - lowest, 60);  // the grain is there
-    EXPECT_LT(largestStep, 8);        // blended, with no seam where the tiles meet
+    const RowChange row = ChangeAlongRow(picture, 300, 0, 800);
+    EXPECT_GT(row.range, 60);       // the grain is there
+    EXPECT_LT(row.largestStep, 8);  // blended, with no seam where the tiles meet
 }
 
 TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
@@ -318,14 +327,10 @@ TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
     fade.FadeOut(0);
     engine.Clear(false);
     scene.RenderAll();
-    engine.Present();
-    engine.SaveScreenshot(dir.File("black.bmp"));
-    EXPECT_EQ(enginetest::ReadBmp(dir.File("black.bmp")).At(400, 300), 0u);
+    EXPECT_EQ(PresentAndRead("black.bmp").At(400, 300), 0u);
     fade.FadeIn(0);
     engine.Clear(false);
-    engine.Present();
-    engine.SaveScreenshot(dir.File("white.bmp"));
-    EXPECT_EQ(enginetest::ReadBmp(dir.File("white.bmp")).At(400, 300), 0xFFFFFFu);
+    EXPECT_EQ(PresentAndRead("white.bmp").At(400, 300), 0xFFFFFFu);
 }
 
 }  // namespace
