@@ -296,7 +296,8 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     if (!Open()) return;
     WriteImage(dir.File("flat.bmp"), 64, 64, [](int, int) { return Rgb(128, 128, 128); });
     WriteImage(dir.File("grey.bmp"), 16, 16, [](int, int) { return Rgb(110, 110, 110); });
-    // Eight texels across: dark and bright columns, 32 units wide on the ground.
+    // Eight texels across, tiled eight times a chunk: dark and bright columns 4 units wide on the
+    // ground, tiles 32 units wide.
     WriteImage(dir.File("grain.bmp"), 8, 8, [](int x, int) { return x % 2 ? Rgb(200, 200, 200) : Rgb(40, 40, 40); });
     TextureFactory3D factory;
     Scene3D scene;
@@ -305,7 +306,7 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     land.GenerateFromHeightMap("flat.bmp", 32, 8, 8, 0, 0, true);
     land.SetBaseTexture(factory.LoadTexture("grey.bmp", "grey"));
     land.SetDetailTexture(factory.LoadTexture("grain.bmp", "grain"));
-    land.SetDetailTextureScale(1, 1, true);
+    land.SetDetailTextureScale(8, 8, true);
     // Looking steeply down from 20 units up, so the ground near the eye fills the picture.
     const float x = 1024, z = 1024, ground = land.GetHeight(x, z);
     scene.SetCamera(x, ground + 20, z, x, ground, z + 12);
@@ -313,7 +314,7 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     land.Render(true, true);
     scene.RenderAll();
     const auto picture = PresentAndRead("grain_shot.bmp");
-    // A row across the middle, over the seam at x = 1024 where one chunk's tile meets the next.
+    // A row across the middle, over several seams where one tile meets the next.
     const RowChange row = ChangeAlongRow(picture, 300, 0, 800);
     EXPECT_GT(row.range, 60);       // the grain is there
     EXPECT_LT(row.largestStep, 8);  // blended, with no seam where the tiles meet

@@ -110,13 +110,15 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
     auto it = magnified_.find(data->id);
     if (it != magnified_.end()) return it->second.id;
     const Image& image = data->image;
-    const int factor = MagnifyFactor(std::max(image.width, image.height),
-                                     static_cast<float>(minSide) / std::min(image.width, image.height));
+    const float wanted = static_cast<float>(minSide) / std::min(image.width, image.height);
+    const int factor = MagnifyFactor(std::max(image.width, image.height), wanted);
     Image resampled;
     if (factor > 1) resampled = Resample(image, image.width * factor, image.height * factor);
     const Image& pixels = factor > 1 ? resampled : image;
+    // Where the size limit stops short of the wanted size, nearest sampling would show texels:
+    // bilinear filtering then, as for any texture.
     const GLuint id = UploadPixels(0, pixels.width, pixels.height, GL_RGBA8, GL_RGBA, pixels.rgba.data(), false,
-                                   false, true);
+                                   false, factor >= wanted);
     magnified_[data->id] = {data, id};
     return id;
 }

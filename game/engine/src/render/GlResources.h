@@ -37,7 +37,8 @@ public:
     // The texture resampled (bilinear) to a power-of-two multiple of its size whose smaller side
     // reaches minSide (see MagnifyFactor), without mip levels and sampled nearest: where it is
     // shown at a fixed scale (the sky box), it looks as smooth as bilinear filtering of the
-    // original at a fraction of a software renderer's cost.
+    // original at a fraction of a software renderer's cost. Sampled bilinear where the size
+    // limit keeps it short of minSide.
     GLuint Magnified(const TexturePtr& texture, int minSide);
     // The smallest power of two of at least `wanted` that keeps a texture's largest side
     // (`largest` texels) within 2048 when scaled by it; 1 when nothing is wanted.

@@ -222,6 +222,7 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
     // mean brightness (0..2, stored halved). Without a detail texture, one neutral texel.
     int width = 1, height = 1;
     std::vector<uint8_t> grain(1, 128);
+    bool nearest = true;
     if (data && data->image.width > 0 && data->image.height > 0) {
         // Magnified (it tiles: wrapped round) until a texel is at most kDetailTexel units across,
         // and sampled nearest: looks like bilinear filtering of the original wherever the copy is
@@ -229,8 +230,9 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
         const Image& original = data->image;
         const float texel = std::max(TerrainData::kChunkSize / (std::max(repeat.x, 1e-3f) * original.width),
                                      TerrainData::kChunkSize / (std::max(repeat.y, 1e-3f) * original.height));
-        const int factor =
-            TextureCache::MagnifyFactor(std::max(original.width, original.height), texel / kDetailTexel);
+        const float wanted = texel / kDetailTexel;
+        const int factor = TextureCache::MagnifyFactor(std::max(original.width, original.height), wanted);
+        nearest = factor >= wanted;  // otherwise texels could show: filtered as before
         const Image img = factor > 1 ? Resample(original, original.width * factor, original.height * factor, true)
                                      : original;
         width = img.width;
@@ -249,7 +251,7 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
         }
     }
     detailTexture_ =
-        TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true, true);
+        TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true, nearest);
     detailData_ = data;
     detailRepeat_ = repeat;
     hasDetail_ = data != nullptr;
