@@ -110,23 +110,18 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
     auto it = magnified_.find(data->id);
     if (it != magnified_.end()) return it->second.id;
     const Image& image = data->image;
-    const float wanted = static_cast<float>(minSide) / std::min(image.width, image.height);
-    const int factor = MagnifyFactor(std::max(image.width, image.height), wanted);
-    Image resampled;
-    if (factor > 1) resampled = Resample(image, image.width * factor, image.height * factor);
-    const Image& pixels = factor > 1 ? resampled : image;
-    // Where the size limit stops short of the wanted size, nearest sampling would show texels:
-    // bilinear filtering then, as for any texture.
-    const GLuint id = UploadPixels(0, pixels.width, pixels.height, GL_RGBA8, GL_RGBA, pixels.rgba.data(), false,
-                                   false, factor >= wanted);
+    const Magnification copy = Magnify(image, static_cast<float>(minSide) / std::min(image.width, image.height), false);
+    const GLuint id = UploadPixels(0, copy.image.width, copy.image.height, GL_RGBA8, GL_RGBA, copy.image.rgba.data(),
+                                   false, false, copy.reached);
     magnified_[data->id] = {data, id};
     return id;
 }
 
-int TextureCache::MagnifyFactor(int largest, float wanted) {
+TextureCache::Magnification TextureCache::Magnify(const Image& image, float wanted, bool wrap) {
     int factor = 1;
-    while (factor < wanted && largest * factor * 2 <= kMaxMagnifiedSide) factor *= 2;
-    return factor;
+    while (factor < wanted && std::max(image.width, image.height) * factor * 2 <= kMaxMagnifiedSide) factor *= 2;
+    if (factor == 1) return {image, factor >= wanted};
+    return {Resample(image, image.width * factor, image.height * factor, wrap), factor >= wanted};
 }
 
 GLuint TextureCache::White() {

@@ -34,15 +34,19 @@ public:
     ~TextureCache();
     GLuint Get(const TexturePtr& texture);
     GLuint Get(const std::shared_ptr<TextureData>& data);
-    // The texture resampled (bilinear) to a power-of-two multiple of its size whose smaller side
-    // reaches minSide (see MagnifyFactor), without mip levels and sampled nearest: where it is
-    // shown at a fixed scale (the sky box), it looks as smooth as bilinear filtering of the
-    // original at a fraction of a software renderer's cost. Sampled bilinear where the size
-    // limit keeps it short of minSide.
+    // The texture magnified (see Magnify) until its smaller side reaches minSide, without mip
+    // levels and sampled nearest: where it is shown at a fixed scale (the sky box), it looks as
+    // smooth as bilinear filtering of the original at a fraction of a software renderer's cost.
+    // Sampled bilinear where the size limit keeps it short of minSide.
     GLuint Magnified(const TexturePtr& texture, int minSide);
-    // The smallest power of two of at least `wanted` that keeps a texture's largest side
-    // (`largest` texels) within 2048 when scaled by it; 1 when nothing is wanted.
-    static int MagnifyFactor(int largest, float wanted);
+    // The image resampled (bilinear; wrapped round for tiling images) by the smallest power of
+    // two of at least `wanted` that keeps its larger side within 2048. `reached` says whether
+    // that factor is `wanted` or more: only then can it be sampled nearest without texels showing.
+    struct Magnification {
+        Image image;
+        bool reached = false;
+    };
+    static Magnification Magnify(const Image& image, float wanted, bool wrap);
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
     void Sweep();         // frees textures whose data no longer exists

@@ -230,11 +230,9 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
         const Image& original = data->image;
         const float texel = std::max(TerrainData::kChunkSize / (std::max(repeat.x, 1e-3f) * original.width),
                                      TerrainData::kChunkSize / (std::max(repeat.y, 1e-3f) * original.height));
-        const float wanted = texel / kDetailTexel;
-        const int factor = TextureCache::MagnifyFactor(std::max(original.width, original.height), wanted);
-        nearest = factor >= wanted;  // otherwise texels could show: filtered as before
-        const Image img = factor > 1 ? Resample(original, original.width * factor, original.height * factor, true)
-                                     : original;
+        const TextureCache::Magnification copy = TextureCache::Magnify(original, texel / kDetailTexel, true);
+        nearest = copy.reached;  // otherwise texels could show: filtered as before
+        const Image& img = copy.image;
         width = img.width;
         height = img.height;
         std::vector<float> brightness(static_cast<size_t>(width) * height);
