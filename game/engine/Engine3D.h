@@ -19,7 +19,9 @@
 //   a file in the same folder whose name differs only in letter case is used.
 // - Failures: a missing or corrupt texture, model, height map, shader or font file, and a failed
 //   screenshot or window, throw quarvex::EngineError naming the file and what is wrong. Nothing
-//   in the engine ends the process.
+//   in the engine ends the process unless asked to (Engine3D::EndProcess, EndProcessWithError).
+// - Meshes and billboards stay in the scene while the game holds a handle to them; the last
+//   handle dropped takes the mesh out of the scene.
 // - Drawing is deferred: Clear starts a frame, RenderSky / Landscape3D::Render / RenderAll /
 //   UpdateParticles mark what the frame shows, and Present draws the 3D scene with the camera as it
 //   is then, followed by the frame's 2D drawings (in call order), then fades, and shows it. So 2D
@@ -113,15 +115,16 @@ struct Draw2D {
 // Display options for Engine3D::SetDisplayOption.
 enum DisplayOption : int32_t {
     DISPLAY_DEFAULT = 0,       // accepted, no effect
-    DISPLAY_FRAME_PACING = 1,  // true (default): vsync and a cap at the display refresh (60 Hz where
-                               // unknown); false: present as fast as possible (benchmarks)
+    DISPLAY_FRAME_PACING = 1,  // true (default): 60 frames per second on every display (vsync where
+                               // it runs at 60 Hz or a multiple, a timer otherwise); false: present
+                               // as fast as possible (benchmarks)
 };
 
 // The engine itself: display, frame start and end, frame rate, screenshot.
 class Engine3D {
 public:
     Engine3D();
-    ~Engine3D();  // closes the window if this object opened it
+    ~Engine3D();  // closes the window if this object opened it (other Engine3D objects do not)
     Engine3D(const Engine3D&) = delete;
     Engine3D& operator=(const Engine3D&) = delete;
 
@@ -139,7 +142,7 @@ public:
     void Clear(bool flag = false);
     // Draws and shows the frame (see the conventions above), paces it and processes window events.
     void Present();
-    // Frames presented per second, measured over the last second (0 before the first second).
+    // Frames presented per second, measured over the last second (0 before two frames).
     float GetFramesPerSecond() const;
     void SetIdleMode(int32_t mode);  // accepted, no effect
     // Writes the last presented 800 x 600 picture as a 24-bit BMP. A Windows drive path
@@ -149,7 +152,8 @@ public:
 
     // Lets the window system process pending events (keyboard, mouse, window). Present does it too.
     static void ProcessMessages();
-    // True once the user asked to close the window (window manager close, Alt+F4).
+    // True once the user asked to close the window (its close button, Alt+F4, SIGINT/SIGTERM);
+    // it stays true. The game leaves as by its Exit buttons.
     static bool QuitRequested();
     // True when InitFullScreen opened a display.
     static bool HasDisplay();
@@ -158,6 +162,11 @@ public:
     // Closes the display and drops the whole engine state (scene, textures, fonts, input). For
     // tests and for hosts that start the engine more than once in one process.
     static void Reset();
+    // End the process after releasing the engine (window, OpenGL context, pointer grab): with the
+    // status, or with status 1 after printing "<program>: <message>" as one line on stderr (a
+    // failure that ends the game). Standard exit: atexit handlers and static destructors run.
+    [[noreturn]] static void EndProcess(int status);
+    [[noreturn]] static void EndProcessWithError(std::string_view message);
 };
 
 // Fades of the whole picture; both return at once and run over the given milliseconds.
@@ -213,6 +222,8 @@ public:
     void RenderSky();
     // This frame shows every shown mesh and billboard and every particle emitter updated in it.
     void RenderAll();
+    // Meshes and billboards in the scene (those the game still holds).
+    int32_t MeshCount() const;
 };
 
 // Loads textures from image files (JPEG, BMP, PNG, ...).
@@ -268,9 +279,12 @@ public:
     bool IsKeyPressed(int32_t scanCode);
     // Pointer position in 800 x 600 pixels and the left (1) and right (2) buttons.
     void GetMouseState(int32_t& x, int32_t& y, bool& button1, bool& button2);
-    // Mouse motion since the last call, in pixels; wheel in notches. While the game reads motion
-    // every frame the pointer is captured (SDL relative mouse mode), so motion never stops at the
-    // screen edge; a frame presented without reading it releases the pointer again.
+    // Mouse motion since the last call, in pixels of the 800 x 600 picture; wheel in notches.
+    // While the game reads motion every frame the pointer is captured (SDL relative mouse mode),
+    // so motion never stops at the screen edge; a frame presented without reading it releases the
+    // pointer again. Motion counts only while the pointer is captured, from the frame after the
+    // first that read it: motion of the free pointer (menus, SetMousePosition) moves the pointer
+    // and never reaches play.
     void GetMouseMovement(int32_t& dx, int32_t& dy, bool& button1, bool& button2, bool& button3,
                           int32_t& wheel);
     void GetMouseMovement(int32_t& dx, int32_t& dy);
@@ -280,6 +294,7 @@ public:
     static void SimulateKey(int32_t scanCode, bool down);
     static void SimulateMouseButton(int32_t button, bool down);  // 1 left, 2 right, 3 middle
     static void SimulateMouseMotion(int32_t dx, int32_t dy);      // also moves the pointer
+    static void SimulateQuit();                                   // the window's close button
     // The DirectInput scan code of an SDL scan code (SDL_Scancode value), 0 when it has none.
     static int32_t ScanCodeFromSdl(int32_t sdlScancode);
 };

@@ -73,7 +73,8 @@ struct EngineState {
     std::string title = "Orvane";
     TextureRegistry textures;
 
-    std::vector<std::shared_ptr<MeshData>> meshes;
+    // The scene draws a mesh while the game holds a handle to it: a released mesh leaves it.
+    std::vector<std::weak_ptr<MeshData>> meshes;
     std::vector<std::weak_ptr<EmitterData>> emitters;
     CameraData camera;
     std::array<TexturePtr, 6> sky;  // front (+z), back, left, right, top, down
@@ -92,6 +93,7 @@ struct EngineState {
 
     std::deque<double> presentTimes;
     bool framePacing = true;
+    const Engine3D* displayOwner = nullptr;  // the engine object that opened the display
     std::unique_ptr<Display> display;
 
     double Now() const;  // seconds of a steady clock
@@ -99,9 +101,12 @@ struct EngineState {
     // Direction of the sun's light (towards the sun), raised so that a low sun still lights tops.
     glm::vec3 LightDirection() const;
     void EndFrame();  // after drawing: the queue becomes the last frame's, a new frame starts
+    void AddMesh(std::shared_ptr<MeshData> mesh);
+    void DropReleasedMeshes();
 };
 
 EngineState& State();
+EngineState* ExistingState();  // null before the first use and after ResetState
 void ResetState();
 
 // Finds a font file for a family through fontconfig ("Arial" gives Liberation Sans).

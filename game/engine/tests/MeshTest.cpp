@@ -1,10 +1,13 @@
 // Meshes of the scene model: placement in the mesh's own frame and segment tests in world space.
 #include "Engine3D.h"
+#include "MeshModel.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 using namespace quarvex;
 
@@ -172,6 +175,44 @@ TEST_F(MeshTest, BillboardFacesTheCamera) {
     EXPECT_FALSE(flame->IntersectsSegment({999, 15, 31}, {1001, 15, 31}, 3));
     flame->SetPosition(500, 15, 20);
     EXPECT_TRUE(flame->IntersectsSegment({499, 15, 20}, {501, 15, 20}, 3));
+}
+
+TEST_F(MeshTest, MeshesReleasedOnARestartLeaveTheScene) {
+    // Held for the whole game: the two effect billboards and the bonus station.
+    auto flame = scene.CreateBillboard(nullptr, 1000, 15, 20, 20, 40);
+    auto explosion = scene.CreateBillboard(nullptr, 1150, 50, 0, 40, 40);
+    auto station = Square();
+    const int32_t held = scene.MeshCount();
+    EXPECT_EQ(held, 3);
+
+    Engine3D engine;
+    std::vector<std::weak_ptr<detail::MeshData>> released;
+    for (int restart = 0; restart < 100; ++restart) {
+        // Each start makes a new main scene and a new craft: its carrier (one triangle of no size)
+        // and its projectile (an open box of eight triangles), flying when the game ends.
+        Scene3D mainScene;
+        auto carrier = mainScene.CreateMesh("Camera");
+        carrier->AddTriangle(nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, -1, 0);
+        auto projectile = mainScene.CreateMesh("Projectile");
+        for (int t = 0; t < 8; ++t) projectile->AddTriangle(nullptr, 1, 1, t, 1, -1, t, -1, -1, t, 1, 1, -1, 0);
+        projectile->FinishGeometry();
+        projectile->ShowMesh(true);
+        for (int frame = 0; frame < 3; ++frame) {
+            engine.Clear(false);
+            mainScene.RenderAll();
+            engine.Present();
+        }
+        EXPECT_EQ(scene.MeshCount(), held + 2);
+        released.push_back(carrier->Data());
+        released.push_back(projectile->Data());
+    }
+    EXPECT_EQ(scene.MeshCount(), held);
+    for (const auto& mesh : released) EXPECT_TRUE(mesh.expired());  // freed, not just hidden
+    // What the game still holds is untouched.
+    EXPECT_TRUE(flame->IntersectsSegment({1000, 15, 19}, {1000, 15, 21}, 3));
+    EXPECT_EQ(station->TriangleCount(), 2);
+    explosion.reset();
+    EXPECT_EQ(scene.MeshCount(), held - 1);
 }
 
 TEST_F(MeshTest, EveryScene3DIsTheSameScene) {

@@ -163,9 +163,9 @@ void GlDisplay::PumpEvents(InputState& input) {
         }
         case SDL_MOUSEMOTION:
             if (captured_) {
-                input.AddMotion(e.motion.xrel, e.motion.yrel, true);
+                // Relative motion in pixels of the picture, as the free pointer moves.
+                input.AddMotion(e.motion.xrel / scale, e.motion.yrel / scale);
             } else {
-                input.AddMotion(e.motion.xrel, e.motion.yrel, false);
                 input.mouseX = std::clamp((e.motion.x - boxX) / scale, 0.0f, width_ - 1.0f);
                 input.mouseY = std::clamp((e.motion.y - boxY) / scale, 0.0f, height_ - 1.0f);
             }
@@ -183,6 +183,7 @@ void GlDisplay::PumpEvents(InputState& input) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input.ReleaseAll();
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) input.quitRequested = true;
             break;
         default:
             break;

@@ -121,6 +121,7 @@ Renderer::~Renderer() {
         glDeleteBuffers(1, &gpu.vbo);
         glDeleteVertexArrays(1, &gpu.vao);
     }
+    meshes_.clear();
     glDeleteBuffers(1, &batchVbo_);
     glDeleteVertexArrays(1, &batchVao_);
     glDeleteBuffers(1, &skyVbo_);
@@ -159,6 +160,7 @@ bool Renderer::SphereVisible(const FrameView& v, const glm::vec3& centre, float 
 
 void Renderer::DrawFrame(EngineState& state) {
     ++frames_;
+    ReleaseGoneMeshes();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, width_, height_);
     glDisable(GL_CULL_FACE);
@@ -223,9 +225,22 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole)
     glDepthMask(GL_TRUE);
 }
 
-Renderer::GpuMesh& Renderer::MeshFor(const MeshData& mesh) {
+void Renderer::ReleaseGoneMeshes() {
+    // A released mesh's address may be reused by a new one: its buffers must not outlive it.
+    std::erase_if(meshes_, [](const auto& entry) {
+        const GpuMesh& gpu = entry.second;
+        if (!gpu.owner.expired()) return false;
+        glDeleteBuffers(1, &gpu.vbo);
+        glDeleteVertexArrays(1, &gpu.vao);
+        return true;
+    });
+}
+
+Renderer::GpuMesh& Renderer::MeshFor(const std::shared_ptr<const MeshData>& meshPtr) {
+    const MeshData& mesh = *meshPtr;
     GpuMesh& gpu = meshes_[&mesh];
     if (gpu.vao && gpu.version == mesh.geometryVersion) return gpu;
+    gpu.owner = meshPtr;
     if (!gpu.vao) {
         glGenVertexArrays(1, &gpu.vao);
         glGenBuffers(1, &gpu.vbo);
@@ -286,8 +301,8 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
     for (auto& [texture, vertices] : batches_) vertices.clear();
     // Nearest first, so that the depth test skips what nearer meshes hide.
     nearFirst_.clear();
-    for (const auto& mesh : state.meshes) {
-        nearFirst_.push_back({mesh.get(), glm::length(mesh->position - v.eye)});
+    for (const auto& weak : state.meshes) {
+        if (auto mesh = weak.lock()) nearFirst_.push_back({mesh, glm::length(mesh->position - v.eye)});
     }
     std::sort(nearFirst_.begin(), nearFirst_.end(),
               [](const auto& a, const auto& b) { return a.second < b.second; });
@@ -324,7 +339,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
             }
             continue;
         }
-        GpuMesh& gpu = MeshFor(*mesh);
+        GpuMesh& gpu = MeshFor(mesh);
         if (!SphereVisible(v, mesh->ToWorld(gpu.centre), gpu.radius * scale + 1.0f)) continue;
         const glm::mat4 world = mesh->WorldMatrix();
         glUniformMatrix4fv(model, 1, GL_FALSE, &world[0][0]);
@@ -350,6 +365,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
     }
     glBindVertexArray(0);
+    nearFirst_.clear();  // holds no mesh past the frame: the game's release is final
 }
 
 void Renderer::UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
@@ -388,8 +404,9 @@ void Renderer::DrawBillboards(EngineState& state, const FrameView& v) {
         float distance;
     };
     std::vector<Item> items;
-    for (const auto& mesh : state.meshes) {
-        if (!mesh->billboard || !mesh->shown) continue;
+    for (const auto& weak : state.meshes) {
+        const auto mesh = weak.lock();
+        if (!mesh || !mesh->billboard || !mesh->shown) continue;
         if (!mesh->effect && (mesh->groupTextures.empty() || !mesh->groupTextures[0])) continue;
         const float radius = 0.5f * std::max(mesh->billboardWidth, mesh->billboardHeight);
         if (!SphereVisible(v, mesh->position, radius)) continue;

@@ -38,6 +38,7 @@ public:
 
 private:
     struct GpuMesh {
+        std::weak_ptr<const MeshData> owner;  // the buffers go when the mesh is released
         GLuint vao = 0, vbo = 0;
         uint64_t version = 0;
         std::vector<std::pair<int, std::pair<GLint, GLsizei>>> groups;  // group, first, count
@@ -63,7 +64,8 @@ private:
     void DrawOverlay(const EngineState& state, const FrameView& v);
     void PlaceSun(const EngineState& state, const FrameView& v);
     void DrawSunAndFlares(const EngineState& state, const Draw2D& item, std::vector<QuadVertex>& out);
-    GpuMesh& MeshFor(const MeshData& mesh);
+    GpuMesh& MeshFor(const std::shared_ptr<const MeshData>& mesh);
+    void ReleaseGoneMeshes();
     // Alpha: ordinary transparency. Additive: light added. Glow: premultiplied colour added over
     // what is behind, dimmed by alpha (fire that turns to smoke).
     enum class Blend { Alpha = 0, Additive = 1, Glow = 2 };
@@ -89,7 +91,7 @@ private:
     std::vector<QuadVertex> scratch_;
     std::unordered_map<GLuint, std::vector<MeshVertex>> batches_;  // by GL texture
     std::vector<std::vector<MeshVertex>*> groupBatches_;            // a mesh's groups' batches
-    std::vector<std::pair<const MeshData*, float>> nearFirst_;     // meshes by distance
+    std::vector<std::pair<std::shared_ptr<const MeshData>, float>> nearFirst_;  // meshes by distance
     GLuint batchVao_ = 0, batchVbo_ = 0;
     size_t batchCapacity_ = 0;
     uint64_t frames_ = 0;
