@@ -52,4 +52,6 @@ void LoadTextures() {
     for (const NamedTexture& t : kTextures) levelTextures->LoadTexture(t.file, t.name, -1, -1, t.colorKey, true);
 }
 
+void CreateInput() { input = std::make_shared<quarvex::Input3D>(); }
+
 }  // namespace orvane

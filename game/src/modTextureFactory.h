@@ -1,4 +1,5 @@
-// modTextureFactory: the named textures of the world, loaded by a per-level loader.
+// modTextureFactory: the named textures of the world, loaded by a per-level loader, and the input
+// object.
 #pragma once
 
 namespace orvane {
@@ -9,5 +10,7 @@ namespace orvane {
 // "top3.jpg" and "Top" "Down3.jpg". A texture name loaded again keeps its handle, so meshes built
 // earlier show the new picture.
 void LoadTextures();
+// Creates the keyboard and mouse object (input), kept until ExitGame.
+void CreateInput();
 
 }  // namespace orvane

@@ -26,9 +26,7 @@ void FatalError(const std::string& message) {
         std::fputs("orvane: the fatal error handler returned\n", stderr);
         std::abort();
     }
-    std::fprintf(stderr, "orvane: %s\n", message.c_str());
-    std::fflush(stderr);
-    std::exit(EXIT_FAILURE);
+    quarvex::Engine3D::EndProcessWithError(message);
 }
 
 void ResetGameVariables() {
@@ -70,6 +68,16 @@ void PlaySound(GameSound which) {
 
 void StopSound(GameSound which) {
     if (const auto& sound = Sound(which)) sound->Stop_();
+}
+
+quarvex::Screen2D& Shared2D() {
+    static quarvex::Screen2D shared;
+    return shared;
+}
+
+quarvex::TextureFactory3D& SharedTextureLoader() {
+    static quarvex::TextureFactory3D shared;
+    return shared;
 }
 
 }  // namespace orvane

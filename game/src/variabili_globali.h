@@ -25,9 +25,14 @@
 #include <utility>
 
 namespace quarvex {
+class Engine3D;
+class Input3D;
 class Landscape3D;
 class Mesh3D;
 class Scene3D;
+class Screen2D;
+class ScreenFade3D;
+class Texture3D;
 class TextureFactory3D;
 }  // namespace quarvex
 
@@ -46,7 +51,8 @@ class clsTanks;
 
 // ---------------------------------------------------------------------------------------------
 // Fatal errors end the program through one replaceable function. The default handler writes
-// "orvane: <message>" to standard error and exits with status 1. A handler must not return
+// "orvane: <message>" as one line to standard error and exits with status 1, after releasing the
+// engine (window, pointer grab). A handler must not return
 // normally (it may throw); if it does, the program is aborted.
 using FatalErrorHandler = std::function<void(const std::string& message)>;
 // Installs handler (an empty one restores the default) and returns the one it replaces.
@@ -184,5 +190,31 @@ std::shared_ptr<qxsound::SoundDx8>& Sound(GameSound which);
 // Play / Stop_ on the sound when it exists.
 void PlaySound(GameSound which);
 void StopSound(GameSound which);
+
+// ---------------------------------------------------------------------------------------------
+// Objects of the start-up (modSubMain) and of the playing loop.
+inline std::shared_ptr<quarvex::Engine3D> engine;           // display, frames, screenshot
+inline std::shared_ptr<quarvex::Screen2D> screenText;       // every text
+inline std::shared_ptr<quarvex::Screen2D> hudScreen;        // CreateHudScreen: "vita" and "logos"
+inline std::shared_ptr<quarvex::Input3D> input;             // CreateInput
+inline std::shared_ptr<quarvex::ScreenFade3D> screenFade;
+inline std::shared_ptr<quarvex::Scene3D> effectsScene;      // billboards, bonus station, shader file
+inline std::shared_ptr<quarvex::Texture3D> stationTexture;  // "copertura.jpg"
+inline std::shared_ptr<qxsound::SoundDx8> musLevel;         // the level music; empty without sound
+
+// The screen images of the menus and the HUD.
+struct ScreenImages {
+    std::shared_ptr<quarvex::Texture3D> title;      // "intro.jpg"
+    std::shared_ptr<quarvex::Texture3D> gameOver;   // "gameover.jpg"
+    std::shared_ptr<quarvex::Texture3D> help;       // "help.jpg"
+    std::shared_ptr<quarvex::Texture3D> pointer;    // "manook.bmp"
+    std::shared_ptr<quarvex::Texture3D> face;       // "facedx.bmp"
+    std::shared_ptr<quarvex::Texture3D> energyBar;  // "sfondoenergia.bmp"
+};
+inline ScreenImages screenImages;
+
+// The shared 2D drawing object and the shared texture loader (one instance each, made on first use).
+quarvex::Screen2D& Shared2D();
+quarvex::TextureFactory3D& SharedTextureLoader();
 
 }  // namespace orvane

@@ -1,0 +1,4 @@
+// orvane: the game program.
+#include "modSubMain.h"
+
+int main() { orvane::Main(); }

@@ -1,0 +1,299 @@
+// End to end: the real orvane program on an Xvfb display, driven by xdotool like a player: the
+// title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
+// kept in this test's build folder (e2e_title.png, e2e_play.png).
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr int kWidth = 800, kHeight = 600;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    const uint8_t* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// A child process started with extra environment; stdout and stderr go to a file.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& log,
+            int keepFd = -1) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, 1);
+    dup2(out, 2);
+    for (int fd = 3; fd < 256; ++fd) {
+        if (fd != keepFd) close(fd);
+    }
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+// Waits for the child to end within the time; its exit status, or -1 (still running), or
+// 128 + signal.
+int WaitFor(pid_t pid, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (std::chrono::steady_clock::now() > end) return -1;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// An Xvfb server of 800 x 600 pixels on a free display number.
+class Xvfb {
+public:
+    Xvfb() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
+                     {}, fs::temp_directory_path() / "orvane_e2e_xvfb.log", fds[1]);
+        close(fds[1]);
+        char buffer[32] = {};
+        const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
+        close(fds[0]);
+        if (n > 0) display_ = ":" + std::string(buffer, strcspn(buffer, "\n"));
+    }
+    ~Xvfb() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            WaitFor(pid_, 5s);
+        }
+    }
+    const std::string& Display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string display_;
+};
+
+class PlayUnderXvfbTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!xvfb.Display().size()) GTEST_SKIP() << "Xvfb could not be started";
+        artefacts = fs::path(ORVANE_E2E_ARTEFACTS);
+        fs::create_directories(artefacts);
+        x = XOpenDisplay(xvfb.Display().c_str());
+        ASSERT_TRUE(x) << "cannot open " << xvfb.Display();
+    }
+    void TearDown() override {
+        if (game > 0 && WaitFor(game, 0ms) == -1) {
+            kill(game, SIGKILL);
+            WaitFor(game, 5s);
+        }
+        if (x) XCloseDisplay(x);
+    }
+
+    void StartGame(const std::string& program, const std::vector<std::string>& extraEnv = {}) {
+        std::vector<std::string> env = {"DISPLAY=" + xvfb.Display(), "SDL_VIDEODRIVER=x11",
+                                        "HOME=" + artefacts.string()};
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        game = Spawn({program}, env, artefacts / "e2e_orvane.log");
+    }
+
+    // Runs xdotool on the test's display.
+    int Tool(const std::string& arguments) {
+        return std::system(("DISPLAY=" + xvfb.Display() + " xdotool " + arguments + " >/dev/null 2>&1").c_str());
+    }
+    bool WaitForWindow(std::chrono::seconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (Tool("search --onlyvisible --name 'Orvane 2020 the Sun'") == 0) return true;
+            if (WaitFor(game, 0ms) != -1) return false;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+    // A press held long enough for a frame to see it, as a player's is.
+    void Press(const std::string& what, const std::string& down, const std::string& up) {
+        Tool(down + " " + what);
+        std::this_thread::sleep_for(150ms);
+        Tool(up + " " + what);
+    }
+
+    Picture Screenshot(const std::string& name) {
+        XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        Picture picture;
+        if (!image) return picture;
+        picture.width = kWidth;
+        picture.height = kHeight;
+        picture.rgb.resize(kWidth * kHeight * 3);
+        for (int py = 0; py < kHeight; ++py) {
+            for (int px = 0; px < kWidth; ++px) {
+                const unsigned long pixel = XGetPixel(image, px, py);
+                uint8_t* p = &picture.rgb[(static_cast<size_t>(py) * kWidth + px) * 3];
+                p[0] = (pixel >> 16) & 0xFF;
+                p[1] = (pixel >> 8) & 0xFF;
+                p[2] = pixel & 0xFF;
+            }
+        }
+        XDestroyImage(image);
+        stbi_write_png((artefacts / name).c_str(), kWidth, kHeight, 3, picture.rgb.data(), kWidth * 3);
+        return picture;
+    }
+
+    Xvfb xvfb;
+    Display* x = nullptr;
+    fs::path artefacts;
+    pid_t game = -1;
+};
+
+Picture LoadImage(const fs::path& file) {
+    Picture picture;
+    int channels = 0;
+    uint8_t* data = stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3);
+    if (data) {
+        picture.rgb.assign(data, data + static_cast<size_t>(picture.width) * picture.height * 3);
+        stbi_image_free(data);
+    }
+    return picture;
+}
+
+// Mean absolute difference per channel over the rectangle.
+double Difference(const Picture& a, const Picture& b, int x1, int y1, int x2, int y2) {
+    double sum = 0;
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            for (int c = 0; c < 3; ++c) sum += std::abs(a.At(x, y)[c] - b.At(x, y)[c]);
+        }
+    }
+    return sum / (3.0 * (x2 - x1) * (y2 - y1));
+}
+
+// Pixels of the rectangle that are nearly white.
+int WhitePixels(const Picture& p, int x1, int y1, int x2, int y2) {
+    int count = 0;
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            const uint8_t* c = p.At(x, y);
+            if (c[0] > 220 && c[1] > 220 && c[2] > 220) ++count;
+        }
+    }
+    return count;
+}
+
+// Standard deviation of the brightness over the rectangle.
+double Spread(const Picture& p, int x1, int y1, int x2, int y2) {
+    double sum = 0, squares = 0;
+    const int n = (x2 - x1) * (y2 - y1);
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            const uint8_t* c = p.At(x, y);
+            const double v = (c[0] + c[1] + c[2]) / 3.0;
+            sum += v;
+            squares += v * v;
+        }
+    }
+    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+}
+
+TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
+    StartGame(ORVANE_PROGRAM);
+    ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
+    std::this_thread::sleep_for(5s);  // the title fades in over four seconds
+
+    const Picture title = Screenshot("e2e_title.png");
+    ASSERT_EQ(title.width, kWidth);
+    const Picture intro = LoadImage(fs::path(ORVANE_DATA_DIR) / "intro.jpg");
+    ASSERT_EQ(intro.width, kWidth);
+    // The title image, but for the pointer at (119, 176) and JPEG noise.
+    EXPECT_LT(Difference(title, intro, 0, 300, 800, 600), 12.0);
+
+    Tool("mousemove 320 195");
+    Press("1", "mousedown", "mouseup");
+    // Fly for a while: turn with the mouse, fire now and then.
+    for (int step = 0; step < 24; ++step) {
+        Tool(step % 8 < 4 ? "mousemove_relative -- 12 0" : "mousemove_relative -- -12 0");
+        if (step % 6 == 0) Press("1", "mousedown", "mouseup");
+        std::this_thread::sleep_for(200ms);
+    }
+    std::this_thread::sleep_for(500ms);  // play fades in over four seconds too
+    const Picture play = Screenshot("e2e_play.png");
+    EXPECT_GT(Difference(play, intro, 0, 0, 800, 600), 30.0) << "still the title screen";
+    EXPECT_GT(WhitePixels(play, 20, 10, 140, 34), 20) << "no \"Level: 1\" text";
+    EXPECT_GT(WhitePixels(play, 580, 10, 780, 34), 20) << "no speed text";
+    EXPECT_GT(WhitePixels(play, 360, 560, 520, 590), 20) << "no score text";
+    EXPECT_GT(Spread(play, 150, 420, 640, 540), 6.0) << "no textured terrain below the horizon";
+    EXPECT_EQ(WaitFor(game, 0ms), -1) << "the game ended during play";
+
+    Press("Escape", "keydown", "keyup");
+    const int status = WaitFor(game, 15s);
+    game = -1;
+    EXPECT_EQ(status, 0) << ReadFile(artefacts / "e2e_orvane.log");
+}
+
+TEST_F(PlayUnderXvfbTest, AMissingDataFileEndsTheGameWithOneLineNamingIt) {
+    const fs::path dir = artefacts / "without_help";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
+        const auto name = entry.path().filename();
+        if (entry.is_regular_file() && name != "help.jpg" && name != "orvane") fs::create_symlink(entry.path(), dir / name);
+    }
+    fs::copy_file(ORVANE_PROGRAM, dir / "orvane");
+    StartGame((dir / "orvane").string(), {"ALSOFT_DRIVERS=null"});
+    const int status = WaitFor(game, 30s);
+    game = -1;
+    EXPECT_EQ(status, 1);
+    const std::string log = ReadFile(artefacts / "e2e_orvane.log");
+    EXPECT_NE(log.find("orvane: "), std::string::npos) << log;
+    EXPECT_NE(log.find("help.jpg"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+}
+
+TEST_F(PlayUnderXvfbTest, WithoutAnAudioDeviceTheGameRunsSilentlyAndQuitsOnRequest) {
+    StartGame(ORVANE_PROGRAM, {"ALSOFT_DRIVERS=nosuchdriver"});
+    ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
+    Press("x", "keydown", "keyup");  // Start
+    std::this_thread::sleep_for(2s);
+    EXPECT_EQ(WaitFor(game, 0ms), -1) << "the game ended";
+    kill(game, SIGTERM);  // a request to quit, as the window's close button is
+    const int status = WaitFor(game, 15s);
+    game = -1;
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(ReadFile(artefacts / "e2e_orvane.log").find("orvane: no sound"), std::string::npos);
+}
+
+}  // namespace
