@@ -127,8 +127,9 @@ void DrawHud() {
 
 void TitleScreens() {
     if (menuDone) return;
+    Pointer pointer;
     for (bool toHelp = false; !toHelp;) {
-        const Pointer pointer = MenuPass(screenImages.title, false);
+        pointer = MenuPass(screenImages.title, false);
         if (Chosen(kKeyX, kTitleStart, pointer)) StartChosen();
         if (ExitChosen(kTitleExit, pointer)) {
             isRunning = false;
@@ -138,13 +139,13 @@ void TitleScreens() {
         toHelp = Chosen(kKeyH, kTitleHelp, pointer);
         if (menuDone) return;
     }
-    // The click that opened the help screen is not also a click on it: the left button counts
-    // once it has been released.
-    bool clickOpened = true;
+    // A click that opened the help screen is not also a click on it: while that button stays
+    // held, it does not count.
+    bool openingClickHeld = pointer.button1;
     for (;;) {
-        Pointer pointer = MenuPass(screenImages.help, false);
-        clickOpened = clickOpened && pointer.button1;
-        if (clickOpened) pointer.button1 = false;
+        pointer = MenuPass(screenImages.help, false);
+        openingClickHeld = openingClickHeld && pointer.button1;
+        if (openingClickHeld) pointer.button1 = false;
         if (Chosen(kKeyX, kHelpStart, pointer)) StartChosen();
         if (ExitChosen(kHelpExit, pointer)) {
             menuDone = false;

@@ -33,10 +33,6 @@ float EnergyBarRight() {
     return bars.size() == 1 ? bars[0].x2 : -1.0f;
 }
 
-bool Playing(GameSound sound) {
-    return Sound(sound) && Sound(sound)->PlayState() == qxsound::QX_PLAYSTATE_PLAYING;
-}
-
 class GameLoopTest : public GameProgram {
 protected:
     void SetUp() override {
@@ -57,8 +53,8 @@ TEST_F(GameLoopTest, PlayStartsWithTheFirstLevelSetAndTheStationPlaced) {
     EXPECT_EQ(station.x, 1600);
     EXPECT_EQ(station.z, 1400);
     EXPECT_TRUE(Showed(screenImages.title));  // the one title frame before play
-    EXPECT_TRUE(Playing(GameSound::Start));
-    EXPECT_FALSE(Playing(GameSound::TitleMusic));
+    EXPECT_TRUE(Sounded(GameSound::Start));
+    EXPECT_EQ(Sound(GameSound::TitleMusic)->PlayState(), qxsound::QX_PLAYSTATE_STOPPED);
     ASSERT_TRUE(musLevel);
     EXPECT_EQ(musLevel->PlayState(), qxsound::QX_PLAYSTATE_PLAYING);
     EXPECT_EQ(quarvex::detail::State().title, "Orvane 2020 the Sun");
@@ -107,7 +103,7 @@ TEST_F(GameLoopTest, CompletedLevelsAddPointsEnemiesAndTheNextLook) {
     EXPECT_EQ(FileOf("Top"), "c2.jpg");
     EXPECT_EQ(FileOf("Terrain2"), "e2.jpg");
     EXPECT_FLOAT_EQ(Land->GetLandscapeFactor(), 3.0f);
-    EXPECT_TRUE(Playing(GameSound::LevelOk));
+    EXPECT_TRUE(Sounded(GameSound::LevelOk));
 
     score = 0;
     AdvanceLevel();
@@ -143,7 +139,7 @@ TEST_F(GameLoopTest, TheFourthHitRaisesTheAlarm) {
     ASSERT_TRUE(PlayingFrame());
     EXPECT_EQ(killsSinceAlarm, 0);
     EXPECT_GE(damagePoints, 70);
-    EXPECT_TRUE(Playing(GameSound::Alarm));
+    EXPECT_TRUE(Sounded(GameSound::Alarm));
     EXPECT_EQ(musLevel->PlayState(), qxsound::QX_PLAYSTATE_PLAYING);
 }
 
@@ -157,7 +153,7 @@ TEST_F(GameLoopTest, TheHazardBillboardsCostFivePointsOnceAFrame) {
     damagePoints = 10;
     CheckHazards();
     EXPECT_EQ(damagePoints, 15);
-    EXPECT_TRUE(Playing(GameSound::Crash1));
+    EXPECT_TRUE(Sounded(GameSound::Crash1));
     damagePoints = 0;  // no damage is added to an undamaged craft
     CheckHazards();
     EXPECT_EQ(damagePoints, 0);

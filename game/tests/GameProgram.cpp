@@ -4,6 +4,8 @@
 #include "modScreens.h"
 #include "modSubMain.h"
 
+#include <qxsound/SoundDx8.h>
+
 #include <cstdlib>
 
 namespace gametest {
@@ -66,6 +68,11 @@ std::vector<Draw2D> GameProgram::Texts() {
         if (d.kind == Draw2D::Kind::Text) found.push_back(d);
     }
     return found;
+}
+
+bool GameProgram::Sounded(GameSound sound) {
+    const auto state = Sound(sound)->PlayState();
+    return state == qxsound::QX_PLAYSTATE_PLAYING || state == qxsound::QX_PLAYSTATE_ENDED;
 }
 
 bool GameProgram::Showed(const std::shared_ptr<quarvex::Texture3D>& screen) {

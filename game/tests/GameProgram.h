@@ -48,6 +48,8 @@ public:
     static std::vector<quarvex::Draw2D> DrawingsOf(const std::shared_ptr<quarvex::Texture3D>& texture);
     // The texts of the last presented frame.
     static std::vector<quarvex::Draw2D> Texts();
+    // Whether the sound was started and not stopped since (it may have ended already).
+    static bool Sounded(orvane::GameSound sound);
     // Whether the last frame showed the screen image (title, help or game over) full screen.
     static bool Showed(const std::shared_ptr<quarvex::Texture3D>& screen);
 

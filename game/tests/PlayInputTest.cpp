@@ -106,7 +106,7 @@ TEST_F(PlayInputTest, TheLeftButtonFiresWithItsSound) {
     quarvex::Input3D::SimulateMouseButton(1, true);
     ReadMouse();
     EXPECT_TRUE(Player->GetProjectileMesh()->IsShown());
-    EXPECT_EQ(Sound(GameSound::Launch)->PlayState(), qxsound::QX_PLAYSTATE_PLAYING);
+    EXPECT_TRUE(Sounded(GameSound::Launch));
 }
 
 TEST_F(PlayInputTest, BeyondTheFarEdgeTheCraftIsTurnedAndPutBack) {
@@ -122,7 +122,7 @@ TEST_F(PlayInputTest, BeyondTheFarEdgeTheCraftIsTurnedAndPutBack) {
     // Put back at (1000, 100), then the frame's forward motion of 4 along the new heading.
     EXPECT_NEAR(Carrier().x, 1000.0f + 4.0f * std::sin(Heading()), 1e-2f);
     EXPECT_NEAR(Carrier().z, 100.0f + 4.0f * std::cos(Heading()), 1e-2f);
-    EXPECT_EQ(Sound(GameSound::Alarm)->PlayState(), qxsound::QX_PLAYSTATE_PLAYING);
+    EXPECT_TRUE(Sounded(GameSound::Alarm));
     // The explosion billboard stands on the ground under the camera.
     const Vector3 flash = explosionBillboard->GetPosition();
     EXPECT_NEAR(flash.x, 700.0f, 1e-3f);

@@ -1,6 +1,8 @@
 // End to end: the real orvane program on an Xvfb display, driven by xdotool like a player: the
 // title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
 // kept in this test's build folder (e2e_title.png, e2e_play.png).
+#include "XvfbServer.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -32,6 +34,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using gametest::WaitForChild;
 using namespace std::chrono_literals;
 
 constexpr int kWidth = 800, kHeight = 600;
@@ -43,36 +46,19 @@ struct Picture {
 };
 
 // A child process started with extra environment; stdout and stderr go to a file.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& log,
-            int keepFd = -1) {
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& log) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(out, 1);
     dup2(out, 2);
-    for (int fd = 3; fd < 256; ++fd) {
-        if (fd != keepFd) close(fd);
-    }
+    for (int fd = 3; fd < 256; ++fd) close(fd);
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
-}
-
-// Waits for the child to end within the time; its exit status, or -1 (still running), or
-// 128 + signal.
-int WaitFor(pid_t pid, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (std::chrono::steady_clock::now() > end) return -1;
-        std::this_thread::sleep_for(50ms);
-    }
 }
 
 std::string ReadFile(const fs::path& file) {
@@ -81,33 +67,6 @@ std::string ReadFile(const fs::path& file) {
     text << in.rdbuf();
     return text.str();
 }
-
-// An Xvfb server of 800 x 600 pixels on a free display number.
-class Xvfb {
-public:
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"},
-                     {}, fs::temp_directory_path() / "orvane_e2e_xvfb.log", fds[1]);
-        close(fds[1]);
-        char buffer[32] = {};
-        const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-        close(fds[0]);
-        if (n > 0) display_ = ":" + std::string(buffer, strcspn(buffer, "\n"));
-    }
-    ~Xvfb() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            WaitFor(pid_, 5s);
-        }
-    }
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 class PlayUnderXvfbTest : public ::testing::Test {
 protected:
@@ -119,9 +78,9 @@ protected:
         ASSERT_TRUE(x) << "cannot open " << xvfb.Display();
     }
     void TearDown() override {
-        if (game > 0 && WaitFor(game, 0ms) == -1) {
+        if (game > 0 && WaitForChild(game, 0ms) == -1) {
             kill(game, SIGKILL);
-            WaitFor(game, 5s);
+            WaitForChild(game, 5s);
         }
         if (x) XCloseDisplay(x);
     }
@@ -141,7 +100,7 @@ protected:
         const auto end = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < end) {
             if (Tool("search --onlyvisible --name 'Orvane 2020 the Sun'") == 0) return true;
-            if (WaitFor(game, 0ms) != -1) return false;
+            if (WaitForChild(game, 0ms) != -1) return false;
             std::this_thread::sleep_for(100ms);
         }
         return false;
@@ -174,7 +133,7 @@ protected:
         return picture;
     }
 
-    Xvfb xvfb;
+    gametest::XvfbServer xvfb{kWidth, kHeight};
     Display* x = nullptr;
     fs::path artefacts;
     pid_t game = -1;
@@ -256,10 +215,10 @@ TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
     EXPECT_GT(WhitePixels(play, 580, 10, 780, 34), 20) << "no speed text";
     EXPECT_GT(WhitePixels(play, 360, 560, 520, 590), 20) << "no score text";
     EXPECT_GT(Spread(play, 150, 420, 640, 540), 6.0) << "no textured terrain below the horizon";
-    EXPECT_EQ(WaitFor(game, 0ms), -1) << "the game ended during play";
+    EXPECT_EQ(WaitForChild(game, 0ms), -1) << "the game ended during play";
 
     Press("Escape", "keydown", "keyup");
-    const int status = WaitFor(game, 15s);
+    const int status = WaitForChild(game, 15s);
     game = -1;
     EXPECT_EQ(status, 0) << ReadFile(artefacts / "e2e_orvane.log");
 }
@@ -274,7 +233,7 @@ TEST_F(PlayUnderXvfbTest, AMissingDataFileEndsTheGameWithOneLineNamingIt) {
     }
     fs::copy_file(ORVANE_PROGRAM, dir / "orvane");
     StartGame((dir / "orvane").string(), {"ALSOFT_DRIVERS=null"});
-    const int status = WaitFor(game, 30s);
+    const int status = WaitForChild(game, 30s);
     game = -1;
     EXPECT_EQ(status, 1);
     const std::string log = ReadFile(artefacts / "e2e_orvane.log");
@@ -288,9 +247,9 @@ TEST_F(PlayUnderXvfbTest, WithoutAnAudioDeviceTheGameRunsSilentlyAndQuitsOnReque
     ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
     Press("x", "keydown", "keyup");  // Start
     std::this_thread::sleep_for(2s);
-    EXPECT_EQ(WaitFor(game, 0ms), -1) << "the game ended";
+    EXPECT_EQ(WaitForChild(game, 0ms), -1) << "the game ended";
     kill(game, SIGTERM);  // a request to quit, as the window's close button is
-    const int status = WaitFor(game, 15s);
+    const int status = WaitForChild(game, 15s);
     game = -1;
     EXPECT_EQ(status, 0);
     EXPECT_NE(ReadFile(artefacts / "e2e_orvane.log").find("orvane: no sound"), std::string::npos);

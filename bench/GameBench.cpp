@@ -1,0 +1,161 @@
+// The game's own code on Xvfb and Mesa (llvmpipe without a GPU), each at two screen sizes: an
+// 800 x 600 screen, and a 1920 x 1080 one on which the 800 x 600 picture is scaled up
+// letter-boxed. The program starts its own Xvfb servers (the Xvfb package must be installed).
+//
+// - StartUpToTitle: from the start of StartUp to the first title frame shown. Target: 2 s.
+// - LevelChange: the frame that completes a level (enemies added, the next level's textures and
+//   music loaded) and the five after it; the longest is reported. Target: no frame over 50 ms.
+// - Play: playing frames with the craft flying, at level 1 and with level 20's enemies (1 borg,
+//   60 starships, 80 fighters, 60 tanks). "fps" is what the machine presents unpaced; "paced_fps"
+//   the game's rate with its 60 Hz pacing. Targets: 60 at level 1, at least 50 at level 20.
+//
+// Google Benchmark's own time columns are per run of many frames; read the counters.
+#include "XvfbServer.h"
+
+#include "clsStarShips.h"
+#include "clsTanks.h"
+#include "modGameLoop.h"
+#include "modScreens.h"
+#include "modSubMain.h"
+#include "variabili_globali.h"
+
+#include <Engine3D.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using namespace orvane;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// One Xvfb server per screen size, for the whole run.
+const std::string& DisplayOf(int width, int height) {
+    static std::map<std::pair<int, int>, std::unique_ptr<gametest::XvfbServer>> servers;
+    auto& server = servers[{width, height}];
+    if (!server) server = std::make_unique<gametest::XvfbServer>(width, height);
+    if (server->Display().empty()) throw std::runtime_error("Xvfb could not be started");
+    return server->Display();
+}
+
+// The game started on a screen of that size. Leaving throws instead of ending the process.
+class Game {
+public:
+    Game(int width, int height) {
+        setenv("DISPLAY", DisplayOf(width, height).c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        quarvex::Engine3D::Reset();
+        SetExitHandler([](int) { throw std::runtime_error("the game ended"); });
+        programDirectory = ORVANE_DATA_DIR;
+    }
+    ~Game() {
+        ReleaseGame();
+        quarvex::Engine3D::Reset();
+    }
+    void StartUp() {
+        orvane::StartUp();
+        isRunning = true;
+    }
+    // The title's first frame (X is held, so play starts after it).
+    void FirstTitleFrame() {
+        quarvex::Input3D::SimulateKey(kKeyX, true);
+        BeginRun();
+        quarvex::Input3D::SimulateKey(kKeyX, false);
+    }
+    // A playing frame with the craft kept alive; its time in seconds.
+    double Frame() {
+        damagePoints = 1;
+        const auto start = Clock::now();
+        if (!PlayingFrame()) throw std::runtime_error("the craft was lost");
+        return Seconds(Clock::now() - start);
+    }
+};
+
+void StartUpToTitle(benchmark::State& state) {
+    for (auto _ : state) {
+        Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+        const auto start = Clock::now();
+        game.StartUp();
+        game.FirstTitleFrame();
+        const double seconds = Seconds(Clock::now() - start);
+        state.SetIterationTime(seconds);
+        state.counters["startup_s"] = seconds;
+    }
+}
+
+void LevelChange(benchmark::State& state) {
+    for (auto _ : state) {
+        Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+        game.StartUp();
+        game.FirstTitleFrame();
+        engine->SetDisplayOption(quarvex::DISPLAY_FRAME_PACING, false);
+        double longest = 0, total = 0;
+        constexpr int kLevels = 3, kFramesAfter = 5;
+        for (int level = 0; level < kLevels; ++level) {
+            for (int i = 0; i < 20; ++i) game.Frame();
+            killsThisLevel = 10;
+            for (int i = 0; i <= kFramesAfter; ++i) {
+                const double t = game.Frame();
+                longest = std::max(longest, t);
+                total += t;
+            }
+        }
+        state.SetIterationTime(total);
+        state.counters["longest_ms"] = longest * 1e3;
+        state.counters["mean_ms"] = total * 1e3 / (kLevels * (kFramesAfter + 1));
+    }
+}
+
+// range: width, height, level.
+void Play(benchmark::State& state) {
+    for (auto _ : state) {
+        Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+        game.StartUp();
+        game.FirstTitleFrame();
+        for (int64_t level = 1; level < state.range(2); ++level) AdvanceLevel();
+        constexpr int kFrames = 180;
+        auto measure = [&](bool paced, double& worst) {
+            engine->SetDisplayOption(quarvex::DISPLAY_FRAME_PACING, paced);
+            for (int i = 0; i < 30; ++i) game.Frame();
+            worst = 0;
+            const auto start = Clock::now();
+            for (int i = 0; i < kFrames; ++i) worst = std::max(worst, game.Frame());
+            return kFrames / Seconds(Clock::now() - start);
+        };
+        double worst = 0, pacedWorst = 0;
+        const double fps = measure(false, worst);
+        const double pacedFps = measure(true, pacedWorst);
+        state.SetIterationTime(kFrames / fps);
+        state.counters["fps"] = fps;
+        state.counters["worst_ms"] = worst * 1e3;
+        state.counters["paced_fps"] = pacedFps;
+        state.counters["enemies"] = fleet->Count() + tanks->Count();
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Args({800, 600})->Args({1920, 1080});
+}
+
+BENCHMARK(StartUpToTitle)->Apply(Sizes)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(LevelChange)->Apply(Sizes)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Play)
+    ->Args({800, 600, 1})
+    ->Args({800, 600, 20})
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 20})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
