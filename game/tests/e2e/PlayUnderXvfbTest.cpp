@@ -3,15 +3,16 @@
 // kept in this test's build folder (e2e_title.png, e2e_play.png).
 #include "XvfbServer.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
 #include <gtest/gtest.h>
+
+// After gtest: Xlib defines macros (None, Bool, Status) that clash with its names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <chrono>
@@ -70,8 +71,15 @@ std::string ReadFile(const fs::path& file) {
 
 class PlayUnderXvfbTest : public ::testing::Test {
 protected:
+    // One X server for the tests of this program.
+    static void SetUpTestSuite() { server = new gametest::XvfbServer(kWidth, kHeight); }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
     void SetUp() override {
-        if (!xvfb.Display().size()) GTEST_SKIP() << "Xvfb could not be started";
+        ASSERT_FALSE(xvfb.Display().empty()) << "Xvfb could not be started";
         artefacts = fs::path(ORVANE_E2E_ARTEFACTS);
         fs::create_directories(artefacts);
         x = XOpenDisplay(xvfb.Display().c_str());
@@ -133,7 +141,8 @@ protected:
         return picture;
     }
 
-    gametest::XvfbServer xvfb{kWidth, kHeight};
+    static inline gametest::XvfbServer* server = nullptr;
+    const gametest::XvfbServer& xvfb = *server;
     Display* x = nullptr;
     fs::path artefacts;
     pid_t game = -1;
