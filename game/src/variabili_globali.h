@@ -52,8 +52,8 @@ class clsTanks;
 // ---------------------------------------------------------------------------------------------
 // Fatal errors end the program through one replaceable function. The default handler writes
 // "orvane: <message>" as one line to standard error and exits with status 1, after releasing the
-// engine (window, pointer grab). A handler must not return
-// normally (it may throw); if it does, the program is aborted.
+// engine (window, pointer grab). A handler must not return normally (it may throw); if it does,
+// the program is aborted.
 using FatalErrorHandler = std::function<void(const std::string& message)>;
 // Installs handler (an empty one restores the default) and returns the one it replaces.
 FatalErrorHandler SetFatalErrorHandler(FatalErrorHandler handler);

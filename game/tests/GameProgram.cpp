@@ -44,6 +44,15 @@ int GameProgram::PlayFrames(int count) {
     return count;
 }
 
+int GameProgram::ExitStatusOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const GameExit& exit) {
+        return exit.status;
+    }
+    return -1;
+}
+
 void GameProgram::Click(int32_t x, int32_t y) {
     input->SetMousePosition(x, y);
     quarvex::Input3D::SimulateMouseButton(1, true);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     static void BeginPlay();
     // Plays frames until the first that ends the run (false), at most count; the frames played.
     static int PlayFrames(int count);
+
+    // The status with which the call ended the game, or -1 when it returned.
+    static int ExitStatusOf(const std::function<void()>& call);
 
     static void Hold(int32_t scanCode, bool down = true) { quarvex::Input3D::SimulateKey(scanCode, down); }
     // The pointer at (x, y) with the left button held.

@@ -149,12 +149,7 @@ TEST_F(PlayInputTest, BeyondTheLeftEdgeTheCraftTurnsEveryFrameUntilBackInside) {
 
 TEST_F(PlayInputTest, EscapeEndsTheGameWithoutTheGameOverScreen) {
     Hold(kKeyEscape);
-    try {
-        ReadInput();
-        FAIL() << "Escape did not end the game";
-    } catch (const GameExit& exit) {
-        EXPECT_EQ(exit.status, 0);
-    }
+    EXPECT_EQ(ExitStatusOf([] { ReadInput(); }), 0);
     EXPECT_FALSE(Showed(screenImages.gameOver));
 }
 

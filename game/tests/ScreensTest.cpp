@@ -183,7 +183,7 @@ TEST_F(ScriptedMenus, TheHelpScreensExitButtonEndsTheGame) {
         if (frame == 1) Hold(kKeyH);
         if (frame == 2) Click(520, 590);
     });
-    EXPECT_THROW(TitleScreens(), GameExit);
+    EXPECT_EQ(ExitStatusOf([] { TitleScreens(); }), 0);
     EXPECT_FALSE(menuDone);
     EXPECT_FALSE(isRunning);
 }
@@ -202,19 +202,14 @@ TEST_F(ScriptedMenus, TheGameOverScreenWaitsForAChoice) {
 TEST_F(ScreensTest, EscapeOnTheTitleEndsTheGameWithStatusZero) {
     NewGame();
     Hold(kKeyEscape);
-    try {
-        TitleScreens();
-        FAIL() << "the title screen returned";
-    } catch (const GameExit& exit) {
-        EXPECT_EQ(exit.status, 0);
-    }
+    EXPECT_EQ(ExitStatusOf([] { TitleScreens(); }), 0);
     EXPECT_FALSE(isRunning);
 }
 
 TEST_F(ScreensTest, TheExitButtonsEndTheGame) {
     NewGame();
     Click(600, 500);
-    EXPECT_THROW(TitleScreens(), GameExit);
+    EXPECT_EQ(ExitStatusOf([] { TitleScreens(); }), 0);
 }
 
 TEST_F(ScreensTest, TheGameOverScreenShowsLevelAndScoreAndRestartsByItsButton) {
@@ -241,7 +236,7 @@ TEST_F(ScreensTest, TheGameOverExitButtonEndsTheGame) {
     BeginPlay();
     menuDone = false;
     Click(500, 470);
-    EXPECT_THROW(GameOverScreen(), GameExit);
+    EXPECT_EQ(ExitStatusOf([] { GameOverScreen(); }), 0);
     EXPECT_TRUE(menuDone);
 }
 
