@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -37,11 +36,15 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// One Xvfb server per screen size, for the whole run.
+// The Xvfb server of the screen size in use; one at a time (a new size ends the previous server).
 const std::string& DisplayOf(int width, int height) {
-    static std::map<std::pair<int, int>, std::unique_ptr<gametest::XvfbServer>> servers;
-    auto& server = servers[{width, height}];
-    if (!server) server = std::make_unique<gametest::XvfbServer>(width, height);
+    static std::pair<int, int> size;
+    static std::unique_ptr<gametest::XvfbServer> server;
+    if (!server || size != std::pair{width, height}) {
+        server.reset();
+        server = std::make_unique<gametest::XvfbServer>(width, height);
+        size = {width, height};
+    }
     if (server->Display().empty()) throw std::runtime_error("Xvfb could not be started");
     return server->Display();
 }

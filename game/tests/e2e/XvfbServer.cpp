@@ -1,13 +1,10 @@
 #include "XvfbServer.h"
 
 #include <csignal>
-#include <cstring>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,27 +27,13 @@ XvfbServer::XvfbServer(int width, int height) {
         _exit(127);
     }
     close(fds[1]);
-    char buffer[32] = {};
-    const ssize_t n = pid_ > 0 ? read(fds[0], buffer, sizeof buffer - 1) : 0;
+    // The display number and a newline, written separately: the pipe stays open for both (the
+    // server gives up when it cannot write the second).
+    std::string number;
+    char c = 0;
+    while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
-    if (n <= 0) return;
-    const std::string number(buffer, std::strcspn(buffer, "\n"));
-    // The number comes a moment before the server takes connections: wait until it does.
-    const std::string socketPath = "/tmp/.X11-unix/X" + number;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < end) {
-        const int client = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        const bool ready = connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        close(client);
-        if (ready) {
-            display_ = ":" + number;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    if (!number.empty()) display_ = ":" + number;  // written once the server takes connections
 }
 
 XvfbServer::~XvfbServer() {
