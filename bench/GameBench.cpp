@@ -2,6 +2,9 @@
 // 800 x 600 screen, and a 1920 x 1080 one on which the 800 x 600 picture is scaled up
 // letter-boxed. The program starts its own Xvfb servers (the Xvfb package must be installed).
 //
+// Arguments: screen width and height, 1 with the music or 0 without it (start-up and level change
+// synthesise MIDI music when they load it), and the level of a Play run.
+//
 // - StartUpToTitle: from the start of StartUp to the first title frame shown. Target: 2 s.
 // - LevelChange: the frame that completes a level (enemies added, the next level's textures and
 //   music loaded) and the five after it; the longest is reported. Target: no frame over 50 ms.
@@ -26,6 +29,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -49,15 +53,33 @@ const std::string& DisplayOf(int width, int height) {
     return server->Display();
 }
 
-// The game started on a screen of that size. Leaving throws instead of ending the process.
+// The game's data without its MIDI music (links to the rest), to show what the music costs.
+std::string DataWithoutMusic() {
+    namespace fs = std::filesystem;
+    static const fs::path dir = [] {
+        const fs::path d = fs::temp_directory_path() / "orvane_bench_without_music";
+        fs::remove_all(d);
+        fs::create_directories(d);
+        for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
+            if (entry.is_regular_file() && entry.path().extension() != ".mid") {
+                fs::create_symlink(entry.path(), d / entry.path().filename());
+            }
+        }
+        return d;
+    }();
+    return dir.string();
+}
+
+// The game started on a screen of that size (state.range 0 and 1), with its music unless
+// state.range(2) is 0. Leaving throws instead of ending the process.
 class Game {
 public:
-    Game(int width, int height) {
-        setenv("DISPLAY", DisplayOf(width, height).c_str(), 1);
+    explicit Game(const benchmark::State& state) {
+        setenv("DISPLAY", DisplayOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))).c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
         quarvex::Engine3D::Reset();
         SetExitHandler([](int) { throw std::runtime_error("the game ended"); });
-        programDirectory = ORVANE_DATA_DIR;
+        programDirectory = state.range(2) == 0 ? DataWithoutMusic() : ORVANE_DATA_DIR;
     }
     ~Game() {
         ReleaseGame();
@@ -83,7 +105,7 @@ public:
 };
 
 void StartUpToTitle(benchmark::State& state) {
-    Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Game game(state);
     const auto start = Clock::now();
     game.StartUp();
     game.FirstTitleFrame();
@@ -93,7 +115,7 @@ void StartUpToTitle(benchmark::State& state) {
 }
 
 void LevelChange(benchmark::State& state) {
-    Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Game game(state);
     game.StartUp();
     game.FirstTitleFrame();
     engine->SetDisplayOption(quarvex::DISPLAY_FRAME_PACING, false);
@@ -113,12 +135,12 @@ void LevelChange(benchmark::State& state) {
     state.counters["mean_ms"] = total * 1e3 / (kLevels * (kFramesAfter + 1));
 }
 
-// range: width, height, level.
+// range: width, height, music, level.
 void Play(benchmark::State& state) {
-    Game game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Game game(state);
     game.StartUp();
     game.FirstTitleFrame();
-    for (int64_t level = 1; level < state.range(2); ++level) AdvanceLevel();
+    for (int64_t level = 1; level < state.range(3); ++level) AdvanceLevel();
     constexpr int kFrames = 180;
     auto measure = [&](bool paced, double& worst) {
         engine->SetDisplayOption(quarvex::DISPLAY_FRAME_PACING, paced);
@@ -152,18 +174,19 @@ void Guarded(benchmark::State& state) {
     }
 }
 
+// Both screens with the music, and the 800 x 600 one without it.
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->Args({800, 600})->Args({1920, 1080});
+    b->Args({800, 600, 1})->Args({1920, 1080, 1})->Args({800, 600, 0});
 }
 
 BENCHMARK(Guarded<StartUpToTitle>)->Name("StartUpToTitle")->Apply(Sizes)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Guarded<LevelChange>)->Name("LevelChange")->Apply(Sizes)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Guarded<Play>)
     ->Name("Play")
-    ->Args({800, 600, 1})
-    ->Args({800, 600, 20})
-    ->Args({1920, 1080, 1})
-    ->Args({1920, 1080, 20})
+    ->Args({800, 600, 1, 1})
+    ->Args({800, 600, 1, 20})
+    ->Args({1920, 1080, 1, 1})
+    ->Args({1920, 1080, 1, 20})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 // End to end: the real orvane program on an Xvfb display, driven by xdotool like a player: the
 // title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
-// kept in this test's build folder (e2e_title.png, e2e_play.png).
+// kept in this test's build folder (e2e/e2e_title.png, e2e/e2e_play.png). Also: a missing data
+// file, no audio device, a quit request, and the game installed with `cmake --install`.
 #include "XvfbServer.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -67,6 +68,55 @@ std::string ReadFile(const fs::path& file) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+Picture LoadImage(const fs::path& file) {
+    Picture picture;
+    int channels = 0;
+    uint8_t* data = stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3);
+    if (data) {
+        picture.rgb.assign(data, data + static_cast<size_t>(picture.width) * picture.height * 3);
+        stbi_image_free(data);
+    }
+    return picture;
+}
+
+// Mean absolute difference per channel over the rectangle.
+double Difference(const Picture& a, const Picture& b, int x1, int y1, int x2, int y2) {
+    double sum = 0;
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            for (int c = 0; c < 3; ++c) sum += std::abs(a.At(x, y)[c] - b.At(x, y)[c]);
+        }
+    }
+    return sum / (3.0 * (x2 - x1) * (y2 - y1));
+}
+
+// Pixels of the rectangle that are nearly white.
+int WhitePixels(const Picture& p, int x1, int y1, int x2, int y2) {
+    int count = 0;
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            const uint8_t* c = p.At(x, y);
+            if (c[0] > 220 && c[1] > 220 && c[2] > 220) ++count;
+        }
+    }
+    return count;
+}
+
+// Standard deviation of the brightness over the rectangle.
+double Spread(const Picture& p, int x1, int y1, int x2, int y2) {
+    double sum = 0, squares = 0;
+    const int n = (x2 - x1) * (y2 - y1);
+    for (int y = y1; y < y2; ++y) {
+        for (int x = x1; x < x2; ++x) {
+            const uint8_t* c = p.At(x, y);
+            const double v = (c[0] + c[1] + c[2]) / 3.0;
+            sum += v;
+            squares += v * v;
+        }
+    }
+    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
 }
 
 class PlayUnderXvfbTest : public ::testing::Test {
@@ -148,67 +198,21 @@ protected:
     pid_t game = -1;
 };
 
-Picture LoadImage(const fs::path& file) {
-    Picture picture;
-    int channels = 0;
-    uint8_t* data = stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3);
-    if (data) {
-        picture.rgb.assign(data, data + static_cast<size_t>(picture.width) * picture.height * 3);
-        stbi_image_free(data);
-    }
-    return picture;
-}
-
-// Mean absolute difference per channel over the rectangle.
-double Difference(const Picture& a, const Picture& b, int x1, int y1, int x2, int y2) {
-    double sum = 0;
-    for (int y = y1; y < y2; ++y) {
-        for (int x = x1; x < x2; ++x) {
-            for (int c = 0; c < 3; ++c) sum += std::abs(a.At(x, y)[c] - b.At(x, y)[c]);
-        }
-    }
-    return sum / (3.0 * (x2 - x1) * (y2 - y1));
-}
-
-// Pixels of the rectangle that are nearly white.
-int WhitePixels(const Picture& p, int x1, int y1, int x2, int y2) {
-    int count = 0;
-    for (int y = y1; y < y2; ++y) {
-        for (int x = x1; x < x2; ++x) {
-            const uint8_t* c = p.At(x, y);
-            if (c[0] > 220 && c[1] > 220 && c[2] > 220) ++count;
-        }
-    }
-    return count;
-}
-
-// Standard deviation of the brightness over the rectangle.
-double Spread(const Picture& p, int x1, int y1, int x2, int y2) {
-    double sum = 0, squares = 0;
-    const int n = (x2 - x1) * (y2 - y1);
-    for (int y = y1; y < y2; ++y) {
-        for (int x = x1; x < x2; ++x) {
-            const uint8_t* c = p.At(x, y);
-            const double v = (c[0] + c[1] + c[2]) / 3.0;
-            sum += v;
-            squares += v * v;
-        }
-    }
-    return std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
-}
-
 TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
     StartGame(ORVANE_PROGRAM);
     ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
-    std::this_thread::sleep_for(5s);  // the title fades in over four seconds
-
-    const Picture title = Screenshot("e2e_title.png");
-    ASSERT_EQ(title.width, kWidth);
+    // The title image, but for the pointer at (119, 176) and JPEG noise, once it has faded in
+    // (four seconds) after the start-up.
     const Picture intro = LoadImage(fs::path(ORVANE_DATA_DIR) / "intro.jpg");
     ASSERT_EQ(intro.width, kWidth);
-    // The title image, but for the pointer at (119, 176) and JPEG noise.
+    Picture title;
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    do {
+        std::this_thread::sleep_for(500ms);
+        title = Screenshot("e2e_title.png");
+        ASSERT_EQ(title.width, kWidth);
+    } while (Difference(title, intro, 0, 300, 800, 600) >= 12.0 && std::chrono::steady_clock::now() < end);
     EXPECT_LT(Difference(title, intro, 0, 300, 800, 600), 12.0);
-
     Tool("mousemove 320 195");
     Press("1", "mousedown", "mouseup");
     // Fly for a while: turn with the mouse, fire now and then.
@@ -254,14 +258,37 @@ TEST_F(PlayUnderXvfbTest, AMissingDataFileEndsTheGameWithOneLineNamingIt) {
 TEST_F(PlayUnderXvfbTest, WithoutAnAudioDeviceTheGameRunsSilentlyAndQuitsOnRequest) {
     StartGame(ORVANE_PROGRAM, {"ALSOFT_DRIVERS=nosuchdriver"});
     ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
-    Press("x", "keydown", "keyup");  // Start
-    std::this_thread::sleep_for(2s);
+    // X held from the title on starts play: wait for the HUD's "Level: 1".
+    Tool("keydown x");
+    bool playing = false;
+    for (const auto end = std::chrono::steady_clock::now() + 60s; !playing && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(500ms);
+        playing = WhitePixels(Screenshot("e2e_silent_play.png"), 20, 10, 140, 34) > 20;
+    }
+    Tool("keyup x");
+    EXPECT_TRUE(playing);
     EXPECT_EQ(WaitForChild(game, 0ms), -1) << "the game ended";
     kill(game, SIGTERM);  // a request to quit, as the window's close button is
     const int status = WaitForChild(game, 15s);
     game = -1;
     EXPECT_EQ(status, 0);
     EXPECT_NE(ReadFile(artefacts / "e2e_orvane.log").find("orvane: no sound"), std::string::npos);
+}
+
+TEST_F(PlayUnderXvfbTest, TheInstalledGameFindsItsData) {
+    const fs::path prefix = artefacts / "installed";
+    fs::remove_all(prefix);
+    const std::string install = "cmake --install \"" + std::string(ORVANE_BUILD_DIR) + "\" --prefix \"" +
+                                prefix.string() + "\" > \"" + (artefacts / "e2e_install.log").string() + "\" 2>&1";
+    ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(artefacts / "e2e_install.log");
+    ASSERT_TRUE(fs::exists(prefix / "share/orvane/land_map.jpg"));
+    StartGame((prefix / "bin/orvane").string(), {"ALSOFT_DRIVERS=null"});
+    ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
+    Tool("keydown Escape");  // held until the title screen, after the start-up, sees it
+    const int status = WaitForChild(game, 60s);
+    Tool("keyup Escape");
+    game = -1;
+    EXPECT_EQ(status, 0) << ReadFile(artefacts / "e2e_orvane.log");
 }
 
 }  // namespace
