@@ -93,8 +93,9 @@ bool PlayingFrame() {
     RenderTerrain();
     damagePercent = static_cast<float>(damagePoints.Value() * 0.2);
     DrawHud();
-    // A frame may count two hits (a shot and R+T): the level ends once ten are reached.
     if (damagePercent > kLostPercent) levelEnding = true;
+    // Two hits may come between these tests (a shot and R+T): the level ends once ten are reached,
+    // and the alarm comes once four are, rather than never.
     if (killsThisLevel >= kKillsPerLevel) levelEnding = true;
     tanks->Move(kEnemyStep);
     fleet->Move(kEnemyStep);
