@@ -26,7 +26,10 @@ void FatalError(const std::string& message) {
         std::fputs("orvane: the fatal error handler returned\n", stderr);
         std::abort();
     }
-    quarvex::Engine3D::EndProcessWithError(message);
+    quarvex::Engine3D::Reset();  // the window and the pointer grab go first
+    std::fprintf(stderr, "orvane: %s\n", message.c_str());
+    std::fflush(stderr);
+    std::exit(EXIT_FAILURE);
 }
 
 void ResetGameVariables() {
