@@ -13,6 +13,7 @@
 //   the game's rate with its 60 Hz pacing. Targets: 60 at level 1, at least 50 at level 20.
 //
 // Google Benchmark's own time columns are per run of many frames; read the counters.
+#include "TestData.h"
 #include "XvfbServer.h"
 
 #include "clsStarShips.h"
@@ -53,21 +54,13 @@ const std::string& DisplayOf(int width, int height) {
     return server->Display();
 }
 
-// The game's data without its MIDI music (links to the rest), to show what the music costs.
+// The game's data without its MIDI music, to show what the music costs.
 std::string DataWithoutMusic() {
-    namespace fs = std::filesystem;
-    static const fs::path dir = [] {
-        const fs::path d = fs::temp_directory_path() / "orvane_bench_without_music";
-        fs::remove_all(d);
-        fs::create_directories(d);
-        for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
-            if (entry.is_regular_file() && entry.path().extension() != ".mid") {
-                fs::create_symlink(entry.path(), d / entry.path().filename());
-            }
-        }
-        return d;
-    }();
-    return dir.string();
+    static const std::string dir =
+        gametest::DataWithout("orvane_bench_without_music", ORVANE_DATA_DIR, [](const std::filesystem::path& file) {
+            return file.extension() == ".mid";
+        }).string();
+    return dir;
 }
 
 // The game started on a screen of that size (state.range 0 and 1), with its music unless

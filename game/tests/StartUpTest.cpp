@@ -1,6 +1,7 @@
 // The start-up as the entry runs it: what it creates, where the data is found, and a game that
 // runs without its sound files.
 #include "GameProgram.h"
+#include "TestData.h"
 
 #include "clsStarShips.h"
 #include "clsTanks.h"
@@ -50,14 +51,8 @@ TEST_F(StartUpTest, TheDataIsFoundBesideTheProgram) {
 
 TEST_F(StartUpTest, AMissingDataFileIsNamedInTheError) {
     ReleaseGame();
-    const fs::path dir = fs::temp_directory_path() / "orvane_missing_help";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
-        if (entry.is_regular_file() && entry.path().filename() != "help.jpg") {
-            fs::create_symlink(entry.path(), dir / entry.path().filename());
-        }
-    }
+    const fs::path dir = gametest::DataWithout("orvane_missing_help", ORVANE_DATA_DIR,
+                                               [](const fs::path& file) { return file.filename() == "help.jpg"; });
     try {
         Start(dir.string());
         FAIL() << "the start-up did not fail";
@@ -70,18 +65,10 @@ TEST_F(StartUpTest, AMissingDataFileIsNamedInTheError) {
 class SilentStartUpTest : public GameProgram {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / "orvane_without_sounds";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
-            const auto extension = entry.path().extension();
-            if (entry.is_regular_file() && extension != ".wav" && extension != ".mid") {
-                fs::create_symlink(entry.path(), dir / entry.path().filename());
-            }
-        }
-        Start(dir.string());
+        Start(gametest::DataWithout("orvane_without_sounds", ORVANE_DATA_DIR, [](const fs::path& file) {
+                  return file.extension() == ".wav" || file.extension() == ".mid";
+              }).string());
     }
-    fs::path dir;
 };
 
 TEST_F(SilentStartUpTest, TheGameStartsAndPlaysWithoutItsSoundFiles) {

@@ -2,6 +2,7 @@
 // title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
 // kept in this test's build folder (e2e/e2e_title.png, e2e/e2e_play.png). Also: a missing data
 // file, no audio device, a quit request, and the game installed with `cmake --install`.
+#include "../TestData.h"
 #include "XvfbServer.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -237,13 +238,9 @@ TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
 }
 
 TEST_F(PlayUnderXvfbTest, AMissingDataFileEndsTheGameWithOneLineNamingIt) {
-    const fs::path dir = artefacts / "without_help";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (const auto& entry : fs::directory_iterator(ORVANE_DATA_DIR)) {
-        const auto name = entry.path().filename();
-        if (entry.is_regular_file() && name != "help.jpg" && name != "orvane") fs::create_symlink(entry.path(), dir / name);
-    }
+    const fs::path dir = gametest::DataWithout("orvane_e2e_without_help", ORVANE_DATA_DIR, [](const fs::path& file) {
+        return file.filename() == "help.jpg" || file.filename() == "orvane";
+    });
     fs::copy_file(ORVANE_PROGRAM, dir / "orvane");
     StartGame((dir / "orvane").string(), {"ALSOFT_DRIVERS=null"});
     const int status = WaitForChild(game, 30s);
