@@ -98,7 +98,7 @@ void Restart() {
     ResetLandscape();
     CreatePlayer();
     CreateMenuFont();
-    ReloadTitleImage();
+    LoadTitleImage();
     StopSound(GameSound::EndMusic);
     fleet->AddStarShips(3);
     fleet->AddFighters(4);

@@ -111,7 +111,7 @@ void StartUp() {
 
     engine->SetSearchDirectory(programDirectory);
     SharedTextureLoader().SetLoadMode(1);
-    screenImages.title = LoadScreenImage("intro.jpg", 800, 600, 0xFFFF0000);
+    LoadTitleImage();
     screenImages.gameOver = LoadScreenImage("gameover.jpg", 800, 600, 0xFFFF0000);
     screenImages.help = LoadScreenImage("help.jpg", 800, 600, 0xFFFF0000);
     screenImages.pointer = LoadScreenImage("manook.bmp", -1, -1, 0xFF000000);
@@ -128,7 +128,7 @@ void StartUp() {
     CreateTanks();
 }
 
-void ReloadTitleImage() { screenImages.title = LoadScreenImage("intro.jpg", 800, 600, 0xFFFF0000); }
+void LoadTitleImage() { screenImages.title = LoadScreenImage("intro.jpg", 800, 600, 0xFFFF0000); }
 
 void BuildWorld() {
     LoadTextures();

@@ -32,8 +32,8 @@ void CreateFleet();
 void CreateTanks();
 // A new HUD Screen2D (hudScreen), dropping the previous one.
 void CreateHudScreen();
-// Loads the title screen's image ("intro.jpg") again (a restart does).
-void ReloadTitleImage();
+// Loads the title screen's image ("intro.jpg"); the start-up does, and again a restart.
+void LoadTitleImage();
 
 // A new music segment sound, or an empty one when the game runs without sound (no audio device).
 std::shared_ptr<qxsound::SoundDx8> CreateGameSound();
