@@ -1,5 +1,6 @@
 #include <qxsound/modGlobal.h>
 
+#include "FileTitle.h"
 #include "LibraryContext.h"
 #include "SoundEngine8Core.h"
 
@@ -9,12 +10,8 @@ namespace qxsound {
 
 namespace {
 
-// A file title as the platform's file-title query gives it: the last path component, cut at a NUL.
-std::string FileTitle(std::string_view path) {
-    const auto slash = path.find_last_of("/\\");
-    const std::string_view title = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    return TrimAtNull(title.substr(0, 255));
-}
+// A file title as the platform's file-title query gives it, in a reply buffer of 255 characters.
+std::string FileTitle(std::string_view path) { return TrimAtNull(platform::GetFileTitle(path, 255)); }
 
 std::atomic<int32_t> nextWindowHandle{0x10000};
 
