@@ -13,8 +13,9 @@ public:
     // The next line without its end; std::nullopt after the last one.
     std::optional<std::string_view> Next() {
         if (at_ >= text_.size()) return std::nullopt;
-        const std::size_t end = text_.find_first_of("\r\n", at_);
-        if (end == std::string_view::npos) {
+        std::size_t end = at_;
+        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+        if (end == text_.size()) {
             const std::string_view line = text_.substr(at_);
             at_ = text_.size();
             return line;

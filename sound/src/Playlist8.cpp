@@ -13,8 +13,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 
 namespace qxsound {
@@ -37,9 +37,10 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
     if (!std::filesystem::is_regular_file(fileName, ec)) return std::nullopt;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream text;
+    text << in.rdbuf();
     if (in.bad()) throw PlaylistFailure("cannot read " + fileName);
-    return text;
+    return std::move(text).str();
 }
 
 // Writes `content` to a new file beside `fileName` and renames it over `fileName`, so the old file
@@ -138,7 +139,7 @@ bool Playlist8::LoadM3U(const std::string& sFileName) {
     }
 }
 
-bool Playlist8::SaveAsM3U(const std::string& sFileName, bool bExtendedInfo) {
+bool Playlist8::SaveAsM3U(const std::string& sFileName, bool bExtendedInfo) const {
     return Saving(entries_, sFileName, [&](std::string& out) {
         if (bExtendedInfo) AppendLine(out, "#EXTM3U");
         for (const auto& entry : entries_) {
@@ -176,7 +177,7 @@ bool Playlist8::LoadPLS(const std::string& sFileName) {
     }
 }
 
-bool Playlist8::SaveAsPLS(const std::string& sFileName, bool bExtendedInfo) {
+bool Playlist8::SaveAsPLS(const std::string& sFileName, bool bExtendedInfo) const {
     return Saving(entries_, sFileName, [&](std::string& out) {
         AppendLine(out, "[playlist]");
         int32_t i = 0;

@@ -59,6 +59,22 @@ TEST(ProfileString, SectionsAndKeysIgnoreCaseAndTheFirstOccurrenceWins) {
     EXPECT_EQ(file.GetString("other", "file1", "", 128), "wrong");
 }
 
+TEST(ProfileString, NumberedKeysKeepTheFirstOccurrenceWhereverTheyAreKept) {
+    // File01 and File1 are different keys; numbers past what the file's size can hold in the
+    // arrays are kept by name, and the first occurrence wins in both places.
+    const auto file = platform::ProfileFile::Parse(
+        "[p]\nFile1=one\nFile01=zero-one\nFile1=again\nFile999999999=far\nfile999999999=far again\n"
+        "File0=nought\nFile40=forty\nFile40=late\nFile1234567890=ten digits\n");
+    EXPECT_EQ(file.GetString("p", "File1", "", 128), "one");
+    EXPECT_EQ(file.GetString("p", "FILE01", "", 128), "zero-one");
+    EXPECT_EQ(file.GetString("p", "File999999999", "", 128), "far");
+    EXPECT_EQ(file.GetString("p", "File0", "", 128), "nought");
+    EXPECT_EQ(file.GetString("p", "File40", "", 128), "forty");
+    EXPECT_EQ(file.GetString("p", "File1234567890", "", 128), "ten digits");
+    EXPECT_EQ(file.GetString("p", "File2", "none", 128), "none");
+    EXPECT_EQ(file.GetString("q", "File1", "none", 128), "none");
+}
+
 TEST(ProfileString, ValuesAndDefaultsAreCutToTheReplyBuffer) {
     const auto file = platform::ProfileFile::Parse("[s]\nk=" + std::string(300, 'v') + "\n");
     EXPECT_EQ(file.GetString("s", "k", "", 128), std::string(127, 'v'));

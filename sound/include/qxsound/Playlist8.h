@@ -51,12 +51,12 @@ public:
 
     bool LoadM3U(const std::string& sFileName);
     // Extended: an "#EXTM3U" first line and an "#EXTINF:duration,title" line before each location.
-    bool SaveAsM3U(const std::string& sFileName, bool bExtendedInfo = true);
+    bool SaveAsM3U(const std::string& sFileName, bool bExtendedInfo = true) const;
     // Reads NumberOfEntries, then File<i> and Length<i> of the [playlist] section; values are seen
     // up to 127 characters, without surrounding spaces.
     bool LoadPLS(const std::string& sFileName);
     // Extended: a Title<i> and Length<i> line after each File<i>, and a closing "Version=2".
-    bool SaveAsPLS(const std::string& sFileName, bool bExtendedInfo = true);
+    bool SaveAsPLS(const std::string& sFileName, bool bExtendedInfo = true) const;
 
 private:
     qxcommon::KeyedCollection<PlaylistElement8> entries_;
