@@ -1,10 +1,9 @@
 #include "ProfileString.h"
 
 #include "TextLines.h"
+#include "WholeFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace qxsound::platform {
 
@@ -95,12 +94,9 @@ ProfileFile ProfileFile::Parse(std::string text) {
 }
 
 std::optional<ProfileFile> ProfileFile::Read(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return Parse(std::move(text).str());
+    const auto text = ReadWholeFile(fileName);
+    if (!text) return std::nullopt;
+    return Parse(*text);
 }
 
 std::string ProfileFile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,

@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "ProfileString.h"
 #include "TextLines.h"
+#include "WholeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 
 namespace qxsound {
@@ -30,17 +30,6 @@ int32_t DurationOf(std::string_view text) {
     const auto value = TextToInt32(text);
     if (!value) throw PlaylistFailure("\"" + std::string(text) + "\" is not a duration");
     return *value;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& fileName) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(fileName, ec)) return std::nullopt;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw PlaylistFailure("cannot read " + fileName);
-    return std::move(text).str();
 }
 
 // Writes `content` to a new file beside `fileName` and renames it over `fileName`, so the old file
@@ -115,7 +104,7 @@ std::shared_ptr<PlaylistElement8> Playlist8::Add(const std::string& sLocation, c
 
 bool Playlist8::LoadM3U(const std::string& sFileName) {
     try {
-        const auto text = ReadWholeFile(sFileName);
+        const auto text = platform::ReadWholeFile(sFileName);
         if (!text) return false;
         platform::TextLines lines(*text);
         while (const auto line = lines.Next()) {
@@ -153,8 +142,6 @@ bool Playlist8::SaveAsM3U(const std::string& sFileName, bool bExtendedInfo) cons
 
 bool Playlist8::LoadPLS(const std::string& sFileName) {
     try {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(sFileName, ec)) return false;
         const auto file = platform::ProfileFile::Read(sFileName);
         if (!file) return false;
         // Values as a 128-character reply buffer holds them, without surrounding spaces.
