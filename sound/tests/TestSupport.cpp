@@ -94,6 +94,36 @@ std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key, int32_t program) {
     return file;
 }
 
+std::vector<uint8_t> ModBytes(int32_t rows) {
+    constexpr int kSampleBytes = 32;  // one cycle; played at period 428, about 8287 samples a second
+    std::vector<uint8_t> mod(20, 0);
+    const char title[] = "qxsound test";
+    std::copy(title, title + sizeof title - 1, mod.begin());
+    for (int i = 0; i < 31; ++i) {
+        std::vector<uint8_t> header(30, 0);
+        if (i == 0) {
+            header[23] = kSampleBytes / 2;  // length in words
+            header[25] = 64;                // volume
+            header[29] = kSampleBytes / 2;  // loop: all of it
+        }
+        mod.insert(mod.end(), header.begin(), header.end());
+    }
+    mod.push_back(1);    // song length: one pattern
+    mod.push_back(127);  // restart
+    mod.resize(mod.size() + 128, 0);
+    mod.insert(mod.end(), {'M', '.', 'K', '.'});
+    std::vector<uint8_t> pattern(64 * 4 * 4, 0);
+    constexpr int kPeriod = 428;
+    pattern[0] = static_cast<uint8_t>(kPeriod >> 8);  // row 0, channel 1: sample 1 at C-2
+    pattern[1] = static_cast<uint8_t>(kPeriod & 0xFF);
+    pattern[2] = 0x10;
+    if (rows < 64) pattern[static_cast<std::size_t>(rows - 1) * 16 + 4 + 2] = 0x0D;  // channel 2: pattern break
+    mod.insert(mod.end(), pattern.begin(), pattern.end());
+    for (int i = 0; i < kSampleBytes; ++i)
+        mod.push_back(static_cast<uint8_t>(static_cast<int8_t>(std::lround(100 * std::sin(2 * std::numbers::pi * i / kSampleBytes)))));
+    return mod;
+}
+
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
