@@ -1,7 +1,5 @@
 #include "ModPlug.h"
 
-#include "Mixer.h"
-#include "OpenALDevice.h"
 #include "StreamOutput.h"
 #include "WholeFile.h"
 
@@ -91,7 +89,7 @@ public:
         playing_ = false;
     }
     // Playing, or played to the end with its last sound still in the stream's queue.
-    bool Sounding(const Stream& stream) {
+    bool Sounding(const PlayerStream& stream) {
         std::lock_guard lock(mutex_);
         return playing_ || (atEnd_ && !stream.Ended());
     }
@@ -137,17 +135,9 @@ struct Player {
     bool loop = false;
     int32_t windowHandle = 0;
     int32_t volume = 100;
-    // All three made on first Load, on the output device of that moment.
-    std::shared_ptr<OpenALDevice> device;
+    // Made on first Load, on the output device of that moment.
+    std::unique_ptr<PlayerStream> stream;
     std::shared_ptr<ModuleProducer> producer;
-    std::shared_ptr<Stream> stream;
-
-    void Close() {
-        if (stream) device->GetMixer().Close(stream);
-        stream.reset();
-        producer.reset();
-        device.reset();
-    }
 };
 
 struct Library {
@@ -222,7 +212,7 @@ int32_t ModPlug_CreateEx(const std::string& options) {
         at = next + 1;
     }
     const int32_t handle = lib.nextHandle++;
-    lib.players.emplace(handle, player);
+    lib.players.emplace(handle, std::move(player));
     return handle;
 }
 
@@ -236,7 +226,7 @@ int32_t ModPlug_SetWindow(int32_t handle, int32_t windowHandle) {
 void ModPlug_Destroy(int32_t handle) {
     Library& lib = TheLibrary();
     std::lock_guard lock(lib.mutex);
-    lib.Find(handle).Close();
+    lib.Find(handle);
     lib.players.erase(handle);
     lib.UnloadIfUnused();
 }
@@ -246,13 +236,13 @@ int32_t ModPlug_Load(int32_t handle, const std::string& fileName) {
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
     if (!player.producer) {
-        player.device = StreamOutputDevice();
-        player.producer = std::make_shared<ModuleProducer>(lib.api, player.device->SampleRate());
+        player.stream = std::make_unique<PlayerStream>();
+        player.producer = std::make_shared<ModuleProducer>(lib.api, player.stream->SampleRate());
         player.producer->Volume(player.volume);
-        player.stream = player.device->GetMixer().Open(player.producer, true);
+        player.stream->Open(player.producer);
     }
     player.producer->Replace(nullptr);
-    player.device->GetMixer().Halt(*player.stream);
+    player.stream->Halt();
 
     const auto bytes = ReadWholeFile(fileName);
     if (!bytes || bytes->empty()) return 0;
@@ -270,7 +260,7 @@ int32_t ModPlug_Play(int32_t handle) {
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
     if (!player.producer || !player.producer->Start()) return 0;
-    player.device->GetMixer().Start(*player.stream);
+    player.stream->Start();
     return 1;
 }
 
@@ -280,7 +270,7 @@ int32_t ModPlug_Stop(int32_t handle) {
     Player& player = lib.Find(handle);
     if (!player.producer) return 0;
     player.producer->Halt();
-    player.device->GetMixer().Halt(*player.stream);
+    player.stream->Halt();
     return 1;
 }
 

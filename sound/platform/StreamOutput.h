@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DirectSound.h"
+#include "Mixer.h"
 #include "OpenALDevice.h"
 
 #include <functional>
@@ -17,5 +18,32 @@ void SetStreamOutputResolver(OutputResolver resolver);
 
 // Throws qxsound::Error (DSERR_NODRIVER) when no device can be opened.
 std::shared_ptr<OpenALDevice> StreamOutputDevice();
+
+// One player's stream on the stream output device of the moment it is made.
+class PlayerStream {
+public:
+    PlayerStream() : device_(StreamOutputDevice()) {}
+    ~PlayerStream() { Close(); }
+    PlayerStream(const PlayerStream&) = delete;
+    PlayerStream& operator=(const PlayerStream&) = delete;
+
+    int32_t SampleRate() const noexcept { return device_->SampleRate(); }
+    // Opens the stream, idle until Start. Once only.
+    void Open(std::shared_ptr<Producer> producer) { stream_ = device_->GetMixer().Open(std::move(producer), true); }
+    void Start() { device_->GetMixer().Start(*stream_); }
+    // Stops at once, dropping what is queued.
+    void Halt() { device_->GetMixer().Halt(*stream_); }
+    // Whether the producer finished and all it gave has been heard.
+    bool Ended() const noexcept { return stream_->Ended(); }
+    ALuint Source() const noexcept { return stream_->Source(); }
+
+private:
+    void Close() {
+        if (stream_) device_->GetMixer().Close(stream_);
+    }
+
+    std::shared_ptr<OpenALDevice> device_;
+    std::shared_ptr<Stream> stream_;
+};
 
 }  // namespace qxsound::platform

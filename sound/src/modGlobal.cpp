@@ -15,6 +15,9 @@ std::string FileTitle(std::string_view path) { return TrimAtNull(platform::GetFi
 
 std::atomic<int32_t> nextWindowHandle{0x10000};
 
+// A 24-bit linear congruential sequence.
+std::atomic<uint32_t> rndState{0x50000};
+
 }  // namespace
 
 Form1::Form1() : handle_(nextWindowHandle.fetch_add(4)) {}
@@ -38,6 +41,15 @@ void LibraryContext::Clear() {
 LibraryContext& Context() {
     thread_local LibraryContext context;
     return context;
+}
+
+float Rnd() {
+    uint32_t state = rndState.load(std::memory_order_relaxed);
+    uint32_t next;
+    do {
+        next = (state * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+    } while (!rndState.compare_exchange_weak(state, next, std::memory_order_relaxed));
+    return static_cast<float>(next) / 16777216.0f;
 }
 
 int32_t HiddenWindowHandle() {

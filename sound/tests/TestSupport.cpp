@@ -14,6 +14,7 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
+#include <sstream>
 #include <unistd.h>
 
 namespace qxtest {
@@ -122,6 +123,30 @@ std::vector<uint8_t> ModBytes(int32_t rows) {
     for (int i = 0; i < kSampleBytes; ++i)
         mod.push_back(static_cast<uint8_t>(static_cast<int8_t>(std::lround(100 * std::sin(2 * std::numbers::pi * i / kSampleBytes)))));
     return mod;
+}
+
+std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::string& name,
+                                   const std::vector<int32_t>& seconds, const std::vector<double>& hz,
+                                   const std::string& catalog) {
+    std::ofstream bin(dir / (name + ".bin"), std::ios::binary);
+    std::ostringstream cue;
+    if (!catalog.empty()) cue << "CATALOG " << catalog << "\r\n";
+    cue << "FILE \"" << name << ".bin\" BINARY\r\n";
+    int32_t sector = 0;
+    for (std::size_t t = 0; t < seconds.size(); ++t) {
+        char index[96];
+        std::snprintf(index, sizeof index, "  TRACK %02zu AUDIO\r\n    INDEX 01 %02d:%02d:%02d\r\n", t + 1,
+                      sector / 4500, sector / 75 % 60, sector % 75);
+        cue << index;
+        const auto tone = Sine(seconds[t], hz[t], 44100, 2);
+        std::vector<int16_t> pcm(tone.size());
+        std::transform(tone.begin(), tone.end(), pcm.begin(), [](float v) { return static_cast<int16_t>(std::lround(v * 32767)); });
+        bin.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(pcm.size() * sizeof(int16_t)));
+        sector += seconds[t] * 75;
+    }
+    const auto path = dir / (name + ".cue");
+    std::ofstream(path, std::ios::binary) << cue.str();
+    return path;
 }
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
