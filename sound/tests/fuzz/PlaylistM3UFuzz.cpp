@@ -1,5 +1,5 @@
 // libFuzzer target for Playlist8::LoadM3U. Run by hand, for example:
-//   build-fuzz/bin/qxsound_fuzz_m3u -runs=10000000 corpus-m3u/
+//   build-fuzz/bin/qxsound_fuzz_m3u -runs=10000000 -max_len=1024 corpus-m3u/
 #include "FuzzFile.h"
 
 #include <qxsound/Playlist8.h>
