@@ -22,11 +22,6 @@ constexpr int32_t kSectorsPerRead = 8;
 // interpreter reports failures through its status codes instead.
 void IgnoreCdioLog(cdio_log_level_t, const char*) {}
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 // The disc's sectors from a start to an end frame, read on the mixer thread. The host's calls and
@@ -134,7 +129,7 @@ CdAudio::CdAudio(const std::string& element) {
     static std::once_flag quiet;
     std::call_once(quiet, [] { cdio_log_set_handler(IgnoreCdioLog); });
     CdIo_t* cdio = nullptr;
-    const std::string lower = Lower(element);
+    const std::string lower = MciLower(element);
     if (element.empty()) {
         char* drive = cdio_get_default_device(nullptr);
         if (!drive) throw MciFailure{MCIERR_DEVICE_NOT_READY};

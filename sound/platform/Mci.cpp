@@ -32,12 +32,6 @@ Interpreter& TheInterpreter() {
     return interpreter;
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string TwoDigits(int64_t n) {
     char text[24];
     std::snprintf(text, sizeof text, "%02lld", static_cast<long long>(n));
@@ -121,9 +115,9 @@ std::string Info(const Device& d, const MciCommand& c) {
 }
 
 void Open(Interpreter& in, const MciCommand& c) {
-    const bool defaultDrive = c.type.empty() && Lower(c.device) == "cdaudio";
-    if (!defaultDrive && Lower(c.type) != "cdaudio") throw MciFailure{MCIERR_INVALID_DEVICE_NAME};
-    const std::string name = Lower(c.alias.empty() ? c.device : c.alias);
+    const bool defaultDrive = c.type.empty() && MciLower(c.device) == "cdaudio";
+    if (!defaultDrive && MciLower(c.type) != "cdaudio") throw MciFailure{MCIERR_INVALID_DEVICE_NAME};
+    const std::string name = MciLower(c.alias.empty() ? c.device : c.alias);
     if (name == "all") throw MciFailure{MCIERR_INVALID_DEVICE_NAME};
     if (in.devices.count(name)) throw MciFailure{MCIERR_DUPLICATE_ALIAS};
     Device device;
@@ -137,11 +131,11 @@ std::string Run(Interpreter& in, const MciCommand& c) {
         Open(in, c);
         return {};
     }
-    if (c.verb == MciVerb::Close && Lower(c.device) == "all") {
+    if (c.verb == MciVerb::Close && MciLower(c.device) == "all") {
         in.devices.clear();
         return {};
     }
-    const auto found = in.devices.find(Lower(c.device));
+    const auto found = in.devices.find(MciLower(c.device));
     if (found == in.devices.end()) throw MciFailure{MCIERR_INVALID_DEVICE_NAME};
     Device& d = found->second;
     switch (c.verb) {

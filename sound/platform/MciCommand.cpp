@@ -11,25 +11,18 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // The words after the device, read front to back.
 class Words {
 public:
     explicit Words(std::vector<std::string> words) : words_(std::move(words)) {}
     bool Done() const { return at_ >= words_.size(); }
-    std::string Peek() const { return Done() ? std::string() : Lower(words_[at_]); }
     std::string Take() { return Done() ? std::string() : words_[at_++]; }
     // Takes the keywords if they come next.
     bool Accept(std::initializer_list<std::string_view> keywords) {
         if (at_ + keywords.size() > words_.size()) return false;
         std::size_t i = at_;
         for (auto k : keywords)
-            if (Lower(words_[i++]) != k) return false;
+            if (MciLower(words_[i++]) != k) return false;
         at_ = i;
         return true;
     }
@@ -88,7 +81,7 @@ void ParsePlaySeek(Words& words, MciCommand& c) {
 void ParseSet(Words& words, MciCommand& c) {
     while (!words.Done()) {
         if (!words.Accept({"time", "format"})) throw Failure{MCIERR_UNRECOGNIZED_KEYWORD};
-        const std::string format = Lower(Argument(words));
+        const std::string format = MciLower(Argument(words));
         MciTimeFormat f;
         if (format == "tmsf")
             f = MciTimeFormat::Tmsf;
@@ -198,7 +191,7 @@ std::variant<MciCommand, int32_t> ParseMciCommand(std::string_view text) {
         {"info", MciVerb::Info},
         {"setaudio", MciVerb::SetAudio},
     }};
-    const std::string verb = Lower((*split)[0]);
+    const std::string verb = MciLower((*split)[0]);
     const auto found = std::find_if(verbs.begin(), verbs.end(), [&](const auto& v) { return v.first == verb; });
     if (found == verbs.end()) return MCIERR_UNRECOGNIZED_COMMAND;
     c.verb = found->second;
@@ -208,7 +201,7 @@ std::variant<MciCommand, int32_t> ParseMciCommand(std::string_view text) {
     // "wait" and "notify" may stand anywhere after the device.
     std::vector<std::string> rest;
     for (std::size_t i = 2; i < split->size(); ++i) {
-        const std::string word = Lower((*split)[i]);
+        const std::string word = MciLower((*split)[i]);
         if (word == "wait")
             c.wait = true;
         else if (word != "notify")
@@ -236,6 +229,12 @@ std::variant<MciCommand, int32_t> ParseMciCommand(std::string_view text) {
     return c;
 }
 
+std::string MciLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 std::optional<int32_t> ParseMciInteger(std::string_view text) {
     if (text.empty() || text.size() > 10) return std::nullopt;
     int64_t value = 0;
@@ -248,7 +247,7 @@ std::optional<int32_t> ParseMciInteger(std::string_view text) {
 }
 
 std::optional<int64_t> ParseMciPosition(std::string_view text, MciTimeFormat format, const MciDisc& disc) {
-    const std::string word = Lower(text);
+    const std::string word = MciLower(text);
     if (word == "start") return disc.trackStarts.empty() ? 0 : disc.trackStarts.front();
     if (word == "end") return disc.end;
     if (format == MciTimeFormat::Milliseconds) {

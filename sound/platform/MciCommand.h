@@ -89,6 +89,9 @@ struct MciDisc {
 };
 std::optional<int64_t> ParseMciPosition(std::string_view text, MciTimeFormat format, const MciDisc& disc);
 
+// The text in lower case (ASCII letters only), as names and keywords are compared.
+std::string MciLower(std::string_view text);
+
 // Integers as the interpreter reads them: decimal digits only, at most int32.
 std::optional<int32_t> ParseMciInteger(std::string_view text);
 

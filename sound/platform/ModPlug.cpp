@@ -236,10 +236,12 @@ int32_t ModPlug_Load(int32_t handle, const std::string& fileName) {
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
     if (!player.producer) {
-        player.stream = std::make_unique<PlayerStream>();
-        player.producer = std::make_shared<ModuleProducer>(lib.api, player.stream->SampleRate());
-        player.producer->Volume(player.volume);
-        player.stream->Open(player.producer);
+        auto stream = std::make_unique<PlayerStream>();
+        auto producer = std::make_shared<ModuleProducer>(lib.api, stream->SampleRate());
+        producer->Volume(player.volume);
+        stream->Open(producer);
+        player.stream = std::move(stream);
+        player.producer = std::move(producer);
     }
     player.producer->Replace(nullptr);
     player.stream->Halt();
