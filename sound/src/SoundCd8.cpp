@@ -173,11 +173,7 @@ std::string SoundCd8::CdUpc() const {
 void SoundCd8::Volume(int32_t volume) {
     std::string command = "setaudio " + alias_ + " volume to " + std::to_string(volume);
     if (command.size() < 128) command.resize(128, ' ');
-    const int32_t status = Send(command).first;
-    if (status == 0)
-        volume_ = volume;
-    else
-        ErrorText(status);  // read and let go, as the device's error text is not reported
+    if (Send(command).first == 0) volume_ = volume;
 }
 
 }  // namespace qxsound
