@@ -75,6 +75,11 @@ TEST_F(SoundCd8Test, LoadOpensTheDiscUnderAnAliasOfItsOwn) {
 
     EXPECT_FALSE(cd.Load((Dir() / "missing.cue").string()));
     EXPECT_FALSE(cd.Load("/dev/null/none"));
+
+    // No drive given: the default CD audio device (whether this machine has one or not).
+    sent.clear();
+    cd.Load("");
+    EXPECT_EQ(sent.at(0), "open cdaudio alias " + Alias() + " wait shareable");
 }
 
 TEST_F(SoundCd8Test, DiscInformation) {
