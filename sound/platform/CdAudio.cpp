@@ -29,6 +29,12 @@ void IgnoreCdioLog(cdio_log_level_t, const char*) {}
 class CdProducer final : public Producer {
 public:
     explicit CdProducer(CdIo_t* cdio) : cdio_(cdio) {}
+    // The disc's tracks (starts, end) and which of them hold data, which plays as silence.
+    void SetTracks(const MciDisc& disc, std::vector<bool> data) {
+        std::lock_guard lock(mutex_);
+        disc_ = disc;
+        data_ = std::move(data);
+    }
     ~CdProducer() override { cdio_destroy(cdio_); }
 
     int32_t Channels() const noexcept override { return 2; }
@@ -97,11 +103,17 @@ private:
         sample_ = 0;
     }
 
-    // Reads the sectors from the position on; false (and the play ends) when they cannot be read.
+    // Reads the sectors from the position on, up to the next track; false (and the play ends) when
+    // they cannot be read.
     bool Fill() {
-        const int32_t count = static_cast<int32_t>(std::min<int64_t>(kSectorsPerRead, end_ - position_));
+        const auto next = std::upper_bound(disc_.trackStarts.begin(), disc_.trackStarts.end(), position_);
+        const int64_t trackEnd = next == disc_.trackStarts.end() ? disc_.end : *next;
+        const int32_t count = static_cast<int32_t>(std::min({int64_t{kSectorsPerRead}, end_ - position_, trackEnd - position_}));
         buffer_.resize(static_cast<std::size_t>(count) * kFramesPerSector * 2);
-        if (position_ < kLeadIn ||
+        const auto track = next - disc_.trackStarts.begin() - 1;
+        if (track >= 0 && static_cast<std::size_t>(track) < data_.size() && data_[static_cast<std::size_t>(track)]) {
+            std::fill(buffer_.begin(), buffer_.end(), int16_t{0});
+        } else if (position_ < kLeadIn ||
             cdio_read_audio_sectors(cdio_, buffer_.data(), static_cast<lsn_t>(position_ - kLeadIn),
                                     static_cast<uint32_t>(count)) != DRIVER_OP_SUCCESS) {
             bufferSectors_ = 0;
@@ -120,6 +132,8 @@ private:
     bool playing_ = false;
     bool atEnd_ = false;
     float gain_ = 1.0f;
+    MciDisc disc_;
+    std::vector<bool> data_;       // by track index
     std::vector<int16_t> buffer_;  // bufferSectors_ sectors from bufferStart_
     int64_t bufferStart_ = 0;
     int32_t bufferSectors_ = 0;
@@ -149,7 +163,9 @@ CdAudio::CdAudio(const std::string& element) {
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0 || leadOut == CDIO_INVALID_LSN)
         throw MciFailure{MCIERR_DEVICE_NOT_READY};
     disc_.firstTrack = first;
+    std::vector<bool> data;
     for (int t = first; t < first + count; ++t) {
+        data.push_back(cdio_get_track_format(cdio, static_cast<track_t>(t)) != TRACK_FORMAT_AUDIO);
         const lsn_t start = cdio_get_track_lsn(cdio, static_cast<track_t>(t));
         if (start == CDIO_INVALID_LSN || start < 0 ||
             (!disc_.trackStarts.empty() && start + kLeadIn < disc_.trackStarts.back()))
@@ -162,6 +178,7 @@ CdAudio::CdAudio(const std::string& element) {
         mcn_ = mcn;
         cdio_free(mcn);
     }
+    producer_->SetTracks(disc_, std::move(data));
     producer_->Seek(disc_.trackStarts.front());
 }
 

@@ -134,13 +134,20 @@ std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::
     cue << "FILE \"" << name << ".bin\" BINARY\r\n";
     int32_t sector = 0;
     for (std::size_t t = 0; t < seconds.size(); ++t) {
+        const bool data = hz[t] <= 0;
         char index[96];
-        std::snprintf(index, sizeof index, "  TRACK %02zu AUDIO\r\n    INDEX 01 %02d:%02d:%02d\r\n", t + 1,
-                      sector / 4500, sector / 75 % 60, sector % 75);
+        std::snprintf(index, sizeof index, "  TRACK %02zu %s\r\n    INDEX 01 %02d:%02d:%02d\r\n", t + 1,
+                      data ? "MODE1/2352" : "AUDIO", sector / 4500, sector / 75 % 60, sector % 75);
         cue << index;
-        const auto tone = Sine(seconds[t], hz[t], 44100, 2);
-        std::vector<int16_t> pcm(tone.size());
-        std::transform(tone.begin(), tone.end(), pcm.begin(), [](float v) { return static_cast<int16_t>(std::lround(v * 32767)); });
+        std::vector<int16_t> pcm;
+        if (data) {
+            pcm.resize(static_cast<std::size_t>(seconds[t]) * 44100 * 2);
+            for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(i * 2654435761u >> 16);
+        } else {
+            const auto tone = Sine(seconds[t], hz[t], 44100, 2);
+            pcm.resize(tone.size());
+            std::transform(tone.begin(), tone.end(), pcm.begin(), [](float v) { return static_cast<int16_t>(std::lround(v * 32767)); });
+        }
         bin.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(pcm.size() * sizeof(int16_t)));
         sector += seconds[t] * 75;
     }

@@ -45,7 +45,8 @@ std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key = 60, int32_t program 
 // held from the first row to the end.
 std::vector<uint8_t> ModBytes(int32_t rows = 8);
 // An audio CD image in `dir`: "<name>.bin" with one steady sine tone a track (track i at
-// `hz[i]`, amplitude 0.5, `seconds[i]` long, whole seconds) and the cue sheet "<name>.cue",
+// `hz[i]`, amplitude 0.5, `seconds[i]` long, whole seconds; a data track of noise where `hz[i]` is
+// 0) and the cue sheet "<name>.cue",
 // with a CATALOG line when `catalog` is not empty. Returns the cue sheet's path.
 std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::string& name,
                                    const std::vector<int32_t>& seconds, const std::vector<double>& hz,
