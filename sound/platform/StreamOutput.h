@@ -35,7 +35,6 @@ public:
     void Halt() { device_->GetMixer().Halt(*stream_); }
     // Whether the producer finished and all it gave has been heard.
     bool Ended() const noexcept { return stream_->Ended(); }
-    ALuint Source() const noexcept { return stream_->Source(); }
 
 private:
     void Close() {
