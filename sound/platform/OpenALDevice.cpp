@@ -1,6 +1,7 @@
 #include "OpenALDevice.h"
 
 #include "Mixer.h"
+#include "OpenAL3D.h"
 
 #include <qxsound/Error.h>
 
@@ -53,6 +54,7 @@ std::shared_ptr<OpenALDevice> OpenALDevice::Open(const std::string& name, bool l
     alcGetIntegerv(device->device_, ALC_STEREO_SOURCES, 1, &device->stereoSources_);
     device->efx_ = alcIsExtensionPresent(device->device_, "ALC_EXT_EFX") == ALC_TRUE;
     device->mixer_ = std::make_unique<Mixer>(*device);
+    device->spatial_ = std::make_unique<SpatialScene>();
     return device;
 }
 
