@@ -27,7 +27,7 @@ class OpenALFilterGraph final : public FilgraphManager,
                                 public IMediaEvent,
                                 public std::enable_shared_from_this<OpenALFilterGraph> {
 public:
-    explicit OpenALFilterGraph(std::shared_ptr<OpenALDevice> device) : device_(std::move(device)) {}
+    explicit OpenALFilterGraph(OutputDevice output) : output_(std::move(output)) {}
     ~OpenALFilterGraph() override { Release(); }
 
     std::shared_ptr<IMediaControl> MediaControl() override { return shared_from_this(); }
@@ -36,11 +36,14 @@ public:
     std::shared_ptr<IMediaPosition> MediaPosition() override { return shared_from_this(); }
 
     void RenderFile(const std::string& fileName) override {
-        if (!device_) throw Error(VFW_E_NO_AUDIO_HARDWARE, "the graph has no output device: create a SoundEngine8 first");
+        const auto openAL = output_ ? std::dynamic_pointer_cast<OpenALDirectSound>(output_()) : nullptr;
+        if (!openAL) throw Error(VFW_E_NO_AUDIO_HARDWARE, "the graph has no output device: create a SoundEngine8 first");
+        auto device = openAL->Device();
         auto producer = Mp3Producer::Open(fileName);
         producer->Balance(balance_);
-        auto stream = device_->GetMixer().Open(producer, true);
+        auto stream = device->GetMixer().Open(producer, true);
         Release();
+        device_ = std::move(device);
         producer_ = std::move(producer);
         stream_ = std::move(stream);
         state_ = GraphState::Stopped;
@@ -49,14 +52,28 @@ public:
 
     void Run() override {
         Rendered();
+        if (state_ == GraphState::Paused) {
+            // A paused source goes on from the sample it stopped at; any other is started by the mixer.
+            ContextGuard guard(*device_);
+            ALint state = AL_STOPPED;
+            alGetSourcei(stream_->Source(), AL_SOURCE_STATE, &state);
+            if (state == AL_PAUSED) alSourcePlay(stream_->Source());
+            ThrowOnAlError("resuming a media stream");
+        }
         producer_->Hold(false);
         device_->GetMixer().Start(*stream_);
         state_ = GraphState::Running;
     }
 
+    // Silent at once; what the output still holds is heard after the next Run.
     void Pause() override {
         Rendered();
         producer_->Hold(true);
+        {
+            ContextGuard guard(*device_);
+            alSourcePause(stream_->Source());
+            ThrowOnAlError("pausing a media stream");
+        }
         state_ = GraphState::Paused;
     }
 
@@ -143,7 +160,8 @@ private:
         producer_.reset();
     }
 
-    std::shared_ptr<OpenALDevice> device_;
+    OutputDevice output_;
+    std::shared_ptr<OpenALDevice> device_;  // of the rendered file
     std::shared_ptr<Mp3Producer> producer_;
     std::shared_ptr<Stream> stream_;
     GraphState state_ = GraphState::Stopped;
@@ -160,15 +178,14 @@ FilterGraphFactory& Factory() {
 
 }  // namespace
 
-std::shared_ptr<FilgraphManager> CreateFilterGraph(std::shared_ptr<DirectSound8> output) {
+std::shared_ptr<FilgraphManager> CreateFilterGraph(OutputDevice output) {
     FilterGraphFactory factory;
     {
         std::lock_guard lock(factoryMutex);
         factory = Factory();
     }
     if (factory) return factory(std::move(output));
-    auto openAL = std::dynamic_pointer_cast<OpenALDirectSound>(output);
-    return std::make_shared<OpenALFilterGraph>(openAL ? openAL->Device() : nullptr);
+    return std::make_shared<OpenALFilterGraph>(std::move(output));
 }
 
 void SetFilterGraphFactory(FilterGraphFactory factory) {

@@ -27,7 +27,7 @@ public:
     virtual void RenderFile(const std::string& fileName) = 0;
     // Plays from the current position (after the end: completes at once).
     virtual void Run() = 0;
-    // Holds at the current position; the output finishes what it was already given.
+    // Holds at the current position, silent at once.
     virtual void Pause() = 0;
     // Silences at once; the position stays.
     virtual void Stop() = 0;
@@ -77,13 +77,16 @@ public:
     virtual std::shared_ptr<IMediaPosition> MediaPosition() = 0;
 };
 
-// A graph that plays on `output` (an OpenAL output device of this layer; none: RenderFile fails).
-// Made by the installed factory, if any.
-std::shared_ptr<FilgraphManager> CreateFilterGraph(std::shared_ptr<DirectSound8> output);
+// Where a graph plays: asked at every RenderFile, so a graph made before the output device exists
+// plays once it does. An OpenAL output device of this layer; none (or another kind): RenderFile fails.
+using OutputDevice = std::function<std::shared_ptr<DirectSound8>()>;
+
+// A graph that plays on `output`; made by the installed factory, if any.
+std::shared_ptr<FilgraphManager> CreateFilterGraph(OutputDevice output);
 
 // Replaces the graph factory (tests install graphs lacking interfaces); an empty function
 // restores the real one.
-using FilterGraphFactory = std::function<std::shared_ptr<FilgraphManager>(std::shared_ptr<DirectSound8> output)>;
+using FilterGraphFactory = std::function<std::shared_ptr<FilgraphManager>(OutputDevice output)>;
 void SetFilterGraphFactory(FilterGraphFactory factory);
 
 }  // namespace qxsound::platform

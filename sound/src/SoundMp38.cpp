@@ -20,7 +20,8 @@ int32_t RoundToInt32(double seconds) {
 }  // namespace
 
 SoundMp38::SoundMp38()
-    : graph_(platform::CreateFilterGraph(Context().outputDevice)), info_(std::make_unique<Mp3Properties>()) {
+    : graph_(platform::CreateFilterGraph([] { return Context().outputDevice; })),
+      info_(std::make_unique<Mp3Properties>()) {
     if (!graph_) return;
     control_ = graph_->MediaControl();
     audio_ = graph_->BasicAudio();

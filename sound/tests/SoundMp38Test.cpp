@@ -67,6 +67,14 @@ private:
     std::shared_ptr<FakeGraphState> s_;
 };
 
+// Seconds from the start of a stereo rendering to the last sample of a tone.
+double SoundingSeconds(const std::vector<float>& stereo) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < stereo.size(); ++i)
+        if (std::fabs(stereo[i]) > 0.01f) last = i / 2 + 1;
+    return static_cast<double>(last) / kRate;
+}
+
 class SoundMp38Test : public qxtest::SoundTest {
 protected:
     void SetUp() override {
@@ -195,14 +203,19 @@ TEST_F(SoundMp38Test, PauseHoldsThePositionAndPlayResumesThere) {
     EXPECT_EQ(sound.PlayState(), QX_PLAYSTATE_PAUSED);
     const int32_t paused = sound.PlayPosition();
     EXPECT_EQ(paused, 1);
-    // The output plays out what it already held, then nothing.
+    // Silent at once.
     const auto quiet = Render(*device, 0.5);
-    EXPECT_LT(qxtest::Peak(quiet, 2 * 4410), kSilence);
+    EXPECT_LT(qxtest::Peak(quiet), kSilence);
     EXPECT_EQ(sound.PlayPosition(), paused);
     ASSERT_TRUE(sound.Play());
     EXPECT_EQ(sound.PlayState(), QX_PLAYSTATE_PLAYING);
-    EXPECT_GT(Rms(Render(*device, 1.0)), 0.3f);
+    // The tone goes on where it was paused: the 1.2 s before and what follows make the file's 3 s.
+    const auto resumed = Render(*device, 1.0);
+    EXPECT_GT(Rms(resumed, 0, 2 * 441), 0.3f);
     EXPECT_EQ(sound.PlayPosition(), 2);
+    EXPECT_NEAR(1.2 + 1.0 + SoundingSeconds(Render(*device, 1.0)), 3.0, 0.002);
+    ASSERT_TRUE(sound.Play());
+    Render(*device, 0.2);
     ASSERT_TRUE(sound.Stop_());
     EXPECT_EQ(sound.PlayState(), QX_PLAYSTATE_STOPPED);
     EXPECT_EQ(sound.PlayPosition(), 0);
@@ -299,12 +312,19 @@ TEST_F(SoundMp38Test, BadFilesDoNotLoadAndLeaveThePropertiesAlone) {
     EXPECT_EQ(cut.PlayState(), QX_PLAYSTATE_ENDED);
 }
 
-TEST_F(SoundMp38Test, LoadWithoutAnEngineFails) {
+TEST_F(SoundMp38Test, LoadWithoutAnEngineFailsAndSucceedsOnceOneExists) {
     const auto file = Mp3("tone.mp3", 0.2, 1, "-b 64");
+    engine.reset();
     qxsound::EndLibraryContext();
     SoundMp38 sound;
     EXPECT_FALSE(sound.Load(file));
     EXPECT_EQ(sound.Bitrate(), 0);
+    engine = std::make_shared<SoundEngine8>();
+    device = qxtest::OutputDevice();
+    ASSERT_TRUE(sound.Load(file));
+    EXPECT_EQ(sound.Bitrate(), 64);
+    ASSERT_TRUE(sound.Play());
+    EXPECT_GT(Rms(Render(*device, 0.1)), 0.2f);
 }
 
 TEST_F(SoundMp38Test, EndedFileRestartsWhenPositionAndDurationRoundAlike) {

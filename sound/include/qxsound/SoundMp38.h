@@ -2,7 +2,7 @@
 // with what the file says about itself: its first frame header, a "Xing" VBR header and an ID3
 // version 1 tag.
 //
-//   auto engine = std::make_shared<qxsound::SoundEngine8>();  // first: the graph plays on its device
+//   auto engine = std::make_shared<qxsound::SoundEngine8>();  // Load plays on its output device
 //   qxsound::SoundMp38 song;
 //   if (song.Load("/music/song.mp3")) {                          // false for a file that will not play
 //       std::cout << song.SongName() << " " << song.Bitrate() << " kbit/s\n";
