@@ -277,6 +277,16 @@ void InspectMp3(const std::string& fileName, Mp3Properties& properties) {
     Inspect(f, properties);
 }
 
+void InspectMp3(std::span<const uint8_t> file, Mp3Properties& properties) {
+    if (file.size() < static_cast<std::size_t>(kMinimumLength)) return;
+    FileBytes f;
+    f.length = static_cast<int64_t>(file.size());
+    f.head = file.data();
+    f.headSize = static_cast<int64_t>(std::min(file.size(), kHeadBytes));
+    f.tag = file.data() + file.size() - kTagBytes;
+    Inspect(f, properties);
+}
+
 std::string_view Mp3GenreName(int32_t genre) noexcept {
     if (genre < 0 || genre >= static_cast<int32_t>(kGenres.size())) return "Unknown";
     return kGenres[static_cast<std::size_t>(genre)];

@@ -6,6 +6,7 @@
 #include <qxsound/Enums8.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,8 @@ struct Mp3Properties {
 // file, an index outside a table, a value that does not fit) is skipped and leaves what it would
 // have set as it was. Reads the file with two reads at most.
 void InspectMp3(const std::string& fileName, Mp3Properties& properties);
+// The same for the whole of a file's bytes.
+void InspectMp3(std::span<const uint8_t> file, Mp3Properties& properties);
 
 // The name of an ID3v1 genre number; "Unknown" outside 0-146.
 std::string_view Mp3GenreName(int32_t genre) noexcept;
