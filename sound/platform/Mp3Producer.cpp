@@ -6,10 +6,13 @@
 
 #include <mpg123.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace qxsound::platform {
 
@@ -20,15 +23,25 @@ struct Mp3Producer::Memory {
 
 namespace {
 
+// Regular files only: the name of a FIFO or a device must not hang or flood the read.
 std::vector<unsigned char> ReadWholeFile(const std::string& fileName) {
-    std::error_code ec;
-    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-    if (!in || !std::filesystem::is_regular_file(fileName, ec))
-        throw Error(VFW_E_NOT_FOUND, "cannot open the file \"" + fileName + "\"");
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(in.tellg()));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw Error(VFW_E_NOT_FOUND, "cannot read the file \"" + fileName + "\"");
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) throw Error(VFW_E_NOT_FOUND, "cannot open the file \"" + fileName + "\": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw Error(VFW_E_NOT_FOUND, "\"" + fileName + "\" is not a file");
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);  // a file cut short meanwhile plays what it holds
     return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include <qxsound/modGlobal.h>
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -295,6 +296,9 @@ TEST_F(SoundMp38Test, BadFilesDoNotLoadAndLeaveThePropertiesAlone) {
         EXPECT_EQ(sound.SongName(), title) << name;
     }
     EXPECT_FALSE(sound.Load(Dir().string()));
+    ASSERT_EQ(mkfifo((Dir() / "fifo.mp3").c_str(), 0600), 0);
+    EXPECT_FALSE(sound.Load((Dir() / "fifo.mp3").string()));  // no writer: must not wait for one
+    EXPECT_FALSE(sound.Load("/dev/zero"));
     EXPECT_EQ(sound.SongName(), title);
 
     // A truncated file plays what it holds.
