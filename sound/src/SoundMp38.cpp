@@ -58,7 +58,9 @@ bool SoundMp38::Play() {
         if (position_) {
             const double current = position_->GetCurrentPosition();
             const double duration = position_->GetDuration();
-            if (RoundToInt32(current) == RoundToInt32(duration)) position_->SetCurrentPosition(0.0);
+            // At the end (to the second) a file starts again; a paused one goes on where it was,
+            // however near the end.
+            if (!paused_ && RoundToInt32(current) == RoundToInt32(duration)) position_->SetCurrentPosition(0.0);
             if (control_) control_->Run();
         }
         paused_ = false;

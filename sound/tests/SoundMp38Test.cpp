@@ -347,6 +347,12 @@ TEST_F(SoundMp38Test, EndedFileRestartsWhenPositionAndDurationRoundAlike) {
     graph->current = 9.4;
     sound.Play();
     EXPECT_EQ(graph->log, (std::vector<std::string>{"Run"}));
+    // Paused within the last half second, it resumes there.
+    graph->current = 9.6;
+    ASSERT_TRUE(sound.Pause());
+    graph->log.clear();
+    sound.Play();
+    EXPECT_EQ(graph->log, (std::vector<std::string>{"Run"}));
     graph->completion = platform::EC_COMPLETE;
     EXPECT_EQ(sound.PlayState(), QX_PLAYSTATE_ENDED);
 }

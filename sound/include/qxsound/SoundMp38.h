@@ -46,7 +46,7 @@ public:
 
     CONST_QX_SOUNDTYPE Type_() const override { return QX_SOUNDTYPE_MP3; }
     bool Load(const std::string& sFileName) override;
-    // Continues after Pause; from the start after Stop_ or after the end.
+    // Continues after Pause (however near the end); from the start after Stop_ or after the end.
     bool Play() override;
     bool Pause() override;
     bool Stop_() override;
