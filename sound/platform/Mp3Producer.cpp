@@ -72,7 +72,7 @@ std::shared_ptr<Mp3Producer> Mp3Producer::Open(const std::string& fileName) {
     const auto read = [](void* handle, void* out, std::size_t count) -> mpg123_ssize_t {
         auto* m = static_cast<Memory*>(handle);
         const std::size_t n = std::min(count, m->bytes.size() - m->at);
-        std::memcpy(out, m->bytes.data() + m->at, n);
+        if (n > 0) std::memcpy(out, m->bytes.data() + m->at, n);
         m->at += n;
         return static_cast<mpg123_ssize_t>(n);
     };
