@@ -115,8 +115,7 @@ TEST_F(SoundDx8Test, TwoSoundsFromOneFileSoundTogether) {
     a.Stop_();
     EXPECT_EQ(b.PlayState(), QX_PLAYSTATE_PLAYING);
     // What the stopped sound had already queued (up to a full stream queue) plays out first.
-    constexpr int32_t kQueuedMs = platform::Mixer::kBuffersPerStream * platform::Mixer::kMillisecondsPerBuffer;
-    Render(*device, (kQueuedMs + 10) / 1000.0);
+    Render(*device, device->GetMixer().Timing().ahead + 0.01);
     EXPECT_NEAR(Rms(Render(*device, 0.05)), one, 0.01f);
 }
 
