@@ -17,7 +17,7 @@ namespace {
 
 // How late a feeding thread may wake on a machine whose cores are all busy (the game renders
 // with Mesa on every core), beyond its own tick.
-constexpr double kSchedulingSlack = 0.020;
+constexpr double kSchedulingSlack = 0.050;
 // How often a producer that answered Idle, with nothing left queued, is asked again.
 constexpr double kIdlePoll = 0.020;
 
