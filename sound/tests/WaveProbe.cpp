@@ -62,10 +62,9 @@ int main(int argc, char** argv) {
                 ended = sound.PlayState() == QX_PLAYSTATE_ENDED;
             }
         }
-        // The state ends when its last frame is rendered: what the stream still holds (about two periods)
-        // plays out, a little silence follows, then the device closes and the recording is complete.
-        const double period = std::atof(argv[4]) / std::atof(argv[3]);
-        std::this_thread::sleep_for(std::chrono::duration<double>(2 * period + 0.15));
+        // The sound ends once it has been heard to its last frame: a little silence after it, then the
+        // device closes and the recording is complete. (Ended any earlier, the recording is cut short.)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EndLibraryContext();
     stop = true;
