@@ -55,14 +55,16 @@ Stream::Stream(std::shared_ptr<Producer> producer, ALCcontext* context, const St
     if (rate_ <= 0) throw Error(DSERR_INVALIDPARAM, "a stream needs a positive sample rate");
     format_ = channels_ == 2 ? AL_FORMAT_STEREO_FLOAT32 : AL_FORMAT_MONO_FLOAT32;
     chunkFrames_ = std::max(64, static_cast<int32_t>(std::lround(timing.chunk * rate_)));
-    aheadFrames_ = std::max(chunkFrames_, static_cast<int32_t>(std::ceil(timing.ahead * rate_)));
+    const int32_t ahead = std::max(chunkFrames_, static_cast<int32_t>(std::ceil(timing.ahead * rate_)));
+    aheadFrames_.store(ahead, std::memory_order_relaxed);
+    maxAheadFrames_ = 2 * ahead;
     scratch_.resize(static_cast<std::size_t>(chunkFrames_) * static_cast<std::size_t>(channels_));
 
     ContextGuard guard(context_);
     alGenSources(1, &source_);
     if (alGetError() != AL_NO_ERROR) throw Error(DSERR_ALLOCATED, "no OpenAL source is left for a stream");
     // The head buffer stays queued until it has been played through: one more than the depth needs.
-    buffers_.resize(static_cast<std::size_t>((aheadFrames_ + chunkFrames_ - 1) / chunkFrames_ + 1));
+    buffers_.resize(static_cast<std::size_t>((maxAheadFrames_ + chunkFrames_ - 1) / chunkFrames_ + 1));
     alGenBuffers(static_cast<ALsizei>(buffers_.size()), buffers_.data());
     if (alGetError() != AL_NO_ERROR) {
         alDeleteSources(1, &source_);
@@ -171,7 +173,11 @@ void Stream::RanDry() {
     base_ += queuedFrames_;
     queuedFrames_ = 0;
     playing_ = false;
-    if (!idle_ && !producerDone_) underruns_.fetch_add(1, std::memory_order_relaxed);
+    if (!idle_ && !producerDone_) {
+        underruns_.fetch_add(1, std::memory_order_relaxed);
+        const int32_t ahead = aheadFrames_.load(std::memory_order_relaxed);
+        aheadFrames_.store(std::min(maxAheadFrames_, ahead + maxAheadFrames_ / 8), std::memory_order_relaxed);
+    }
     played_.store(base_, std::memory_order_release);
 }
 
@@ -210,7 +216,7 @@ void Stream::Feed() {
             }
         }
         Reclaim();
-        if (producerDone_ || free_.empty() || queuedFrames_ >= aheadFrames_) break;
+        if (producerDone_ || free_.empty() || queuedFrames_ >= aheadFrames_.load(std::memory_order_relaxed)) break;
         // The render runs unlocked: the host thread never waits for a producer.
         const uint64_t halts = halts_;
         const std::shared_ptr<Producer> producer = producer_;

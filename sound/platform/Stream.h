@@ -54,8 +54,9 @@ public:
     int64_t PlayedBefore() const noexcept { return played_.load(std::memory_order_acquire); }
     // How often the source ran dry while the producer still had audio to give.
     int64_t Underruns() const noexcept { return underruns_.load(std::memory_order_relaxed); }
-    // Frames of the producer's output kept queued ahead of the device.
-    int32_t AheadFrames() const noexcept { return aheadFrames_; }
+    // Frames of the producer's output kept queued ahead of the device: from the timing at first,
+    // deeper after each underrun up to twice that (the machine turned out slower than allowed for).
+    int32_t AheadFrames() const noexcept { return aheadFrames_.load(std::memory_order_relaxed); }
 
     // Feed the stream (again) from its producer.
     void Start();
@@ -89,7 +90,8 @@ private:
     int32_t channels_;
     int32_t rate_;
     int32_t chunkFrames_;
-    int32_t aheadFrames_;
+    std::atomic<int32_t> aheadFrames_;
+    int32_t maxAheadFrames_;
     double tick_;
 
     std::mutex feedMutex_;  // one Feed at a time: the feeding thread, or Service on the host thread

@@ -145,9 +145,12 @@ TEST(RealTimeMixer, UnderrunPlaysWhatWasDueLateWithoutSkipping) {
     const auto frames = static_cast<int64_t>((fill + 20) * timing.chunk * 48000);
     auto producer = std::make_shared<StallingProducer>(48000, frames, fill + 5, 2, stall);
     auto stream = mixer.Open(producer, true);
+    const int32_t ahead = stream->AheadFrames();
     mixer.Start(*stream);
     ASSERT_TRUE(WaitForEnd(*stream, std::chrono::seconds(5)));
     EXPECT_GE(stream->Underruns(), 1);
+    EXPECT_GT(stream->AheadFrames(), ahead);  // the queue deepens after an underrun
+    EXPECT_LE(stream->AheadFrames(), 2 * ahead);
     // Every frame rendered was heard: the position counts them all, none was dropped to catch up.
     EXPECT_EQ(stream->Position(), producer->Rendered());
     EXPECT_EQ(stream->PlayedBefore(), producer->Rendered());
