@@ -1,4 +1,11 @@
-// What a stream plays: anything that renders PCM on demand (segment states, audio paths, decoders).
+// What a stream plays: anything that renders PCM on demand (audio paths, decoders, modules, CD).
+//
+// To stream one: `auto stream = device.GetMixer().Open(producer, directChannels)` gives it an AL
+// source of its own (volume, pitch and effects are set on `stream->Source()`); `Mixer::Start` feeds
+// it, `Mixer::Halt` cuts what is queued, `Mixer::Close` releases it. `Stream::Ended` says when the
+// producer finished and all it gave has been heard; `Stream::PlayedBefore` counts the frames heard,
+// the clock for a position shown to the user. The stream keeps about a device period and a margin
+// queued, so what Render gives now is heard that much later.
 #pragma once
 
 #include <cstdint>

@@ -121,14 +121,9 @@ int64_t Stream::Halt() {
         heard = base_ + (state == AL_PAUSED ? std::min<int64_t>(offset, queuedFrames_) : queuedFrames_);
     }
     alSourceStop(source_);
-    for (; !queue_.empty(); queue_.pop_front()) {
-        ALuint buffer = 0;
-        alSourceUnqueueBuffers(source_, 1, &buffer);
-        free_.push_back(queue_.front().buffer);
-    }
+    UnqueueAll();
     alSourceRewind(source_);
     alGetError();
-    queuedFrames_ = 0;
     rewind_ += taken_ - heard;
     taken_ = heard;
     base_ = heard;
@@ -162,16 +157,21 @@ void Stream::Reclaim() {
     played_.store(base_, std::memory_order_release);
 }
 
-void Stream::RanDry() {
-    // A stopped streaming source has played all it had; it starts again from the next buffer
-    // queued, so nothing due is skipped.
+void Stream::UnqueueAll() {
+    // The source is stopped: every buffer on it counts as processed.
     for (; !queue_.empty(); queue_.pop_front()) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(source_, 1, &buffer);
         free_.push_back(queue_.front().buffer);
     }
-    base_ += queuedFrames_;
     queuedFrames_ = 0;
+}
+
+void Stream::RanDry() {
+    // A stopped streaming source has played all it had; it starts again from the next buffer
+    // queued, so nothing due is skipped.
+    base_ += queuedFrames_;
+    UnqueueAll();
     playing_ = false;
     if (!idle_ && !producerDone_) {
         underruns_.fetch_add(1, std::memory_order_relaxed);

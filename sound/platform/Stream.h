@@ -80,6 +80,7 @@ private:
 
     // With mutex_ held and the context current:
     void Reclaim();
+    void UnqueueAll();
     void RanDry();
     void Append(const float* samples);
     void DeleteAlObjects();
