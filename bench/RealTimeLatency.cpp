@@ -182,7 +182,7 @@ void OpenALChild(int32_t period, std::ostream& out) {
         // Silence between trials covers a stopped stream's queue playing out.
         const double quiet = 0.1 + 3.0 * period / kRate;
         const double hold = 0.03 + 2.0 * period / kRate;  // so that a mix always falls between Play and Stop
-        const auto rawPlays = Trials(
+        raw = Trials(
             origin, quiet, hold,
             [&] {
                 platform::ContextGuard guard(*device);
@@ -192,7 +192,7 @@ void OpenALChild(int32_t period, std::ostream& out) {
                 platform::ContextGuard guard(*device);
                 alSourceStop(source);
             });
-        const auto streamPlays = Trials(origin, quiet, hold, [&] { sound.Play(); }, [&] { sound.Stop_(); });
+        streamed = Trials(origin, quiet, hold, [&] { sound.Play(); }, [&] { sound.Stop_(); });
         std::this_thread::sleep_for(std::chrono::duration<double>(quiet));
         stop = true;
         watcher.join();
@@ -202,8 +202,6 @@ void OpenALChild(int32_t period, std::ostream& out) {
             alDeleteBuffers(1, &buffer);
         }
         device.reset();
-        raw = rawPlays;
-        streamed = streamPlays;
     }
     EndLibraryContext();
     const auto left = LeftOfWav(recording);
