@@ -67,11 +67,12 @@ void GameWorld::PlacePlayer(float x, float z) {
 }
 
 void GameWorld::AimAt(const Vector3& target) {
-    // The look-at target is (0, LookHeight, 400) in the carrier's frame, the eye 35 above the
-    // carrier: the aim passes through target when LookHeight = 35 + (target.y - eye.y) x 400 / d.
+    // The look-at target is (0, LookHeight, 400) in the carrier's frame, the eye e above the
+    // carrier: the aim passes through target when LookHeight = e + (target.y - eye.y) x 400 / d.
     const Vector3 eye = Player->GetCameraPosition();
+    const float e = eye.y - Player->GetCarrierMesh()->GetPosition().y;
     const float d = target.z - eye.z;
-    const float lookHeight = 35.0f + (target.y - eye.y) * 400.0f / d;
+    const float lookHeight = e + (target.y - eye.y) * 400.0f / d;
     Player->TiltUpDown(lookHeight - 2.0f);
     Player->Move(0.95f);
 }
