@@ -8,10 +8,9 @@
 // included: the frame's 2D queue is cleared and presented outside the timed part.
 // Report the CPU column: wall time follows the load of a shared machine.
 #include "CameraFPS.h"
+#include "TestWorld.h"
 #include "clsStarShips.h"
 #include "clsTanks.h"
-#include "modTextureFactory.h"
-#include "routine_base.h"
 #include "variabili_globali.h"
 
 #include <Engine3D.h>
@@ -23,28 +22,9 @@ namespace {
 
 using namespace orvane;
 
-// The world as the start-up builds it, with the enemies of the first level and of every level
-// completed up to lastLevel.
-void BuildWorld(quarvex::Engine3D& engine, int32_t lastLevel) {
-    quarvex::Engine3D::Reset();
-    programDirectory = ORVANE_DATA_DIR;
-    engine.SetSearchDirectory(programDirectory);
-    tankModelPath = ProgramFile("\\2.3ds");
-    ResetGameVariables();
-    levelEnding = false;
-    LoadTextures();
-    CreateScene();
-    BuildTerrain();
-    quarvex::Scene3D effects;
-    flameBillboard = effects.CreateBillboard(nullptr, 1000, 15, 20, 20, 40, "", 0, 0, 0, true);
-    explosionBillboard = effects.CreateBillboard(nullptr, 1150, 50, 0, 40, 40, "", 0, 0, 0, true);
-    bonusStation = effects.CreateMesh("");
-    bonusStation->Load3DS("fermo00.3ds", true);
-    bonusStation->FinishGeometry();
-    bonusStation->SetPosition(1600, 100, 1400);
-    CreatePlayer();
-    fleet = std::make_shared<clsStarShips>();
-    tanks = std::make_shared<clsTanks>();
+// The world with the enemies of the first level and of every level completed up to lastLevel.
+void BuildLevel(quarvex::Engine3D& engine, int32_t lastLevel) {
+    gametest::BuildWorld(engine);
     fleet->AddBorg(1);
     fleet->AddStarShips(3);
     fleet->AddFighters(4);
@@ -77,7 +57,7 @@ void ShootStarships(int count) {
 // state.range(0): the level; state.range(1): starships shot and exploding at the start.
 void BM_ActorFrame(benchmark::State& state) {
     quarvex::Engine3D engine;
-    BuildWorld(engine, static_cast<int32_t>(state.range(0)));
+    BuildLevel(engine, static_cast<int32_t>(state.range(0)));
     Player->Move(0.95f);
     Player->TiltUpDown(40.0f);  // looking a little up, at the ships' height
     ShootStarships(static_cast<int>(state.range(1)));
@@ -102,16 +82,7 @@ void BM_ActorFrame(benchmark::State& state) {
     for (const auto& ship : *fleet) exploding += ship->GetIsHit();
     for (const auto& tank : *tanks) exploding += tank->GetIsHit();
     state.counters["exploding"] = exploding;
-    fleet.reset();
-    tanks.reset();
-    Player.reset();
-    Land.reset();
-    mainScene.reset();
-    levelTextures.reset();
-    bonusStation.reset();
-    flameBillboard.reset();
-    explosionBillboard.reset();
-    quarvex::Engine3D::Reset();
+    gametest::DropWorld();
 }
 BENCHMARK(BM_ActorFrame)
     ->ArgNames({"level", "shot"})
