@@ -221,8 +221,10 @@ public:
     void SetLoadMode(int32_t mode);  // accepted, no effect
     // Loads the file; width/height -1 keep the stored size, other values resample the image.
     // Pixels of the colour key's RGB become transparent (0 = no key; JPEG files match within a
-    // small tolerance). A non-empty name registers the texture under it, case-insensitively,
-    // replacing an earlier texture of that name. The flag is accepted. Throws on a bad file.
+    // small tolerance), judged before resampling. A non-empty name registers the texture under
+    // it, case-insensitively; loading a registered name again returns the same handle with the
+    // new picture, so everything built with it shows the new one. The flag is accepted. Throws
+    // on a bad file.
     TexturePtr LoadTexture(std::string_view file, std::string_view name = "", int32_t width = -1,
                            int32_t height = -1, Color colorKey = 0, bool flag = true);
 };
@@ -307,7 +309,8 @@ public:
     void SetMeshFlag(bool flag);                     // accepted, no effect
     void SetMeshOption2(int32_t option);             // accepted, no effect
     // Shows the effect texture (animated from this call on) instead of the mesh's texture,
-    // with the effect's blend. A null effect removes it. The flag is accepted.
+    // with the effect's blend; an effect that plays once plays again when the mesh is moved
+    // (SetPosition) after it ended. A null effect removes it. The flag is accepted.
     void SetEffectTexture(const EffectTexturePtr& effect, bool flag = true);
     void ClearGeometry();
     // Adds one triangle in local coordinates. Texture coordinates: first corner (0, 0), second

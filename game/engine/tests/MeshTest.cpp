@@ -124,6 +124,14 @@ TEST_F(MeshTest, SegmentTouchesTrianglesWhereTheyAreNow) {
     // Scaled up, the same segment beyond the old edge now hits.
     mesh->SetScale(3, 3, 3);
     EXPECT_TRUE(mesh->IntersectsSegment({-1, 12, 0}, {1, 12, 0}, 3));
+
+    // Turned by 45 degrees and moved: the square's side reaches x = 130 + 5 cos 45 = 133.54.
+    auto turned = Square();
+    turned->RotateY(std::numbers::pi_v<float> / 4);
+    turned->SetPosition(130, 0, 0);
+    EXPECT_TRUE(turned->IntersectsSegment({133.5f, 4.9f, -10}, {133.5f, 4.9f, 10}, 3));
+    EXPECT_FALSE(turned->IntersectsSegment({133.6f, 4.9f, -10}, {133.6f, 4.9f, 10}, 3));
+    EXPECT_TRUE(turned->IntersectsSegment({126.5f, -4.9f, 10}, {126.5f, -4.9f, -10}, 3));
 }
 
 TEST_F(MeshTest, DegenerateSegmentsAndMeshes) {
