@@ -9,6 +9,7 @@
 
 #include <malloc.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -148,6 +149,20 @@ TEST_F(DisplayTest, EndProcessReleasesTheEngineAndExitsWithTheStatus) {
             }
         },
         ::testing::ExitedWithCode(0), "^$");
+}
+
+TEST_F(DisplayTest, PacedFramesAreShownNoFasterThanSixtyASecond) {
+    Engine3D engine;
+    if (!Open(engine)) return;
+    engine.SetDisplayOption(DISPLAY_FRAME_PACING, true);
+    // Empty frames take a fraction of a 60th of a second to draw: only the pacing holds them.
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame <= 30; ++frame) {
+        engine.Clear(false);
+        engine.Present();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed.count(), 30 / 60.0);
 }
 
 // The craft's meshes are made and released at every restart: with the renderer drawing them, the

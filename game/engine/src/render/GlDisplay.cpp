@@ -1,12 +1,15 @@
 // The display: an SDL2 desktop full-screen window with an OpenGL 3.3 core context, its events,
 // the letter-boxed mapping of the 800 x 600 picture, and frame pacing.
 #include "../EngineState.h"
+#include "../FramePacer.h"
 #include "Renderer.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace quarvex::detail {
 
@@ -28,6 +31,10 @@ public:
 private:
     // Letter box of the picture in window coordinates.
     void Box(float& x, float& y, float& scale) const;
+    // Vsync for the refresh of the display the window is on (again when it moves to another).
+    void ApplySwapInterval();
+    // Holds the finished frame until it is due, then lets it be shown.
+    void Pace(const EngineState& state);
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
@@ -38,8 +45,7 @@ private:
     // and is not copied into a window nobody sees (slow on a software renderer).
     bool visible_ = true;
     bool pacing_ = true;
-    double refreshPeriod_ = 1.0 / 60.0;
-    uint64_t lastPresent_ = 0;
+    FramePacer pacer_;
 };
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -80,11 +86,6 @@ GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(w
     SDL_GL_MakeCurrent(window_, context_);
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     visible_ = driver != "offscreen" && driver != "dummy";
-    SDL_DisplayMode mode;
-    if (SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0 &&
-        mode.refresh_rate > 0) {
-        refreshPeriod_ = 1.0 / mode.refresh_rate;
-    }
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own pointer
     try {
         renderer_ = std::make_unique<Renderer>(width, height);
@@ -107,7 +108,25 @@ GlDisplay::~GlDisplay() {
 
 void GlDisplay::SetFramePacing(bool on) {
     pacing_ = on;
-    SDL_GL_SetSwapInterval(on ? 1 : 0);
+    pacer_.Restart();
+    ApplySwapInterval();
+}
+
+void GlDisplay::ApplySwapInterval() {
+    int interval = 0;
+    if (pacing_) {
+        SDL_DisplayMode mode;
+        const bool known = SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0;
+        interval = FramePacer::SwapInterval(known ? mode.refresh_rate : 0);
+    }
+    // Where the driver refuses a longer interval, every refresh with the clock pacing will do.
+    if (SDL_GL_SetSwapInterval(interval) != 0 && interval > 1) SDL_GL_SetSwapInterval(1);
+}
+
+void GlDisplay::Pace(const EngineState& state) {
+    const double wait = pacer_.WaitBefore(state.Now());
+    if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    pacer_.Shown(state.Now());
 }
 
 void GlDisplay::Box(float& x, float& y, float& scale) const {
@@ -125,25 +144,14 @@ void GlDisplay::Present(EngineState& state) {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(window_, &w, &h);
         renderer_->Blit(w, h);
-        SDL_GL_SwapWindow(window_);
-    } else {
-        glFlush();
     }
-    if (pacing_) {
-        // Where vsync does not block (Xvfb, offscreen), hold frames to the display's refresh.
-        const uint64_t frequency = SDL_GetPerformanceFrequency();
-        const uint64_t period = static_cast<uint64_t>(refreshPeriod_ * frequency);
-        uint64_t now = SDL_GetPerformanceCounter();
-        if (lastPresent_ != 0 && now - lastPresent_ < period) {
-            const uint64_t wait = period - (now - lastPresent_);
-            const uint32_t ms = static_cast<uint32_t>(wait * 1000 / frequency);
-            if (ms > 1) SDL_Delay(ms - 1);
-            while (SDL_GetPerformanceCounter() - lastPresent_ < period) {
-            }
-            now = SDL_GetPerformanceCounter();
-        }
-        lastPresent_ = now;
-    }
+    // The frame is drawn before the wait (a software renderer draws at the flush), so the
+    // wait is not added to the drawing.
+    glFlush();
+    // The clock holds frames to 60 a second also where vsync runs faster or does not block
+    // (Xvfb, offscreen, a driver told to ignore it).
+    if (pacing_) Pace(state);
+    if (visible_) SDL_GL_SwapWindow(window_);
 }
 
 void GlDisplay::PumpEvents(InputState& input) {
@@ -184,6 +192,7 @@ void GlDisplay::PumpEvents(InputState& input) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input.ReleaseAll();
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) input.quitRequested = true;
+            if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) ApplySwapInterval();
             break;
         default:
             break;
