@@ -1,5 +1,5 @@
 // The display: an SDL2 desktop full-screen window with an OpenGL 3.3 core context, its events,
-// the letter-boxed mapping of the 800 x 600 picture, and frame pacing.
+// the mapping of the 800 x 600 picture into it, and frame pacing.
 #include "../EngineState.h"
 #include "../FramePacer.h"
 #include "Renderer.h"
@@ -27,10 +27,9 @@ public:
     void WarpMouse(float x, float y) override;
     void SetPointerCaptured(bool captured, float x, float y) override;
     void SetFramePacing(bool on) override;
+    void PictureInWindow(float& x, float& y, float& scale) const override;
 
 private:
-    // Letter box of the picture in window coordinates.
-    void Box(float& x, float& y, float& scale) const;
     // Vsync for the refresh of the display the window is on (again when it moves to another).
     void ApplySwapInterval();
     // Holds the finished frame until it is due, then lets it be shown.
@@ -129,13 +128,17 @@ void GlDisplay::Pace(const EngineState& state) {
     pacer_.Shown(state.Now());
 }
 
-void GlDisplay::Box(float& x, float& y, float& scale) const {
-    int w = 0, h = 0;
+void GlDisplay::PictureInWindow(float& x, float& y, float& scale) const {
+    int w = 0, h = 0, pixelsW = 0, pixelsH = 0;
     SDL_GetWindowSize(window_, &w, &h);
-    scale = std::min(static_cast<float>(w) / width_, static_cast<float>(h) / height_);
+    SDL_GL_GetDrawableSize(window_, &pixelsW, &pixelsH);
+    // The picture is placed in pixels; the window's coordinates may be coarser (high DPI).
+    const PictureBox box = renderer_->Placement(pixelsW, pixelsH);
+    const float toWindow = pixelsW > 0 ? static_cast<float>(w) / pixelsW : 1.0f;
+    scale = box.width * toWindow / width_;
     if (!(scale > 0.0f)) scale = 1.0f;
-    x = (w - width_ * scale) * 0.5f;
-    y = (h - height_ * scale) * 0.5f;
+    x = box.x * toWindow;
+    y = box.y * toWindow;
 }
 
 void GlDisplay::Present(EngineState& state) {
@@ -156,7 +159,7 @@ void GlDisplay::Present(EngineState& state) {
 
 void GlDisplay::PumpEvents(InputState& input) {
     float boxX = 0, boxY = 0, scale = 1;
-    Box(boxX, boxY, scale);
+    PictureInWindow(boxX, boxY, scale);
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -203,7 +206,7 @@ void GlDisplay::PumpEvents(InputState& input) {
 void GlDisplay::WarpMouse(float x, float y) {
     if (captured_) return;  // the pointer is virtual while captured
     float boxX = 0, boxY = 0, scale = 1;
-    Box(boxX, boxY, scale);
+    PictureInWindow(boxX, boxY, scale);
     SDL_WarpMouseInWindow(window_, static_cast<int>(std::lround(boxX + x * scale)),
                           static_cast<int>(std::lround(boxY + y * scale)));
 }
