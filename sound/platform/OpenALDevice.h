@@ -59,7 +59,8 @@ private:
 // Makes a device's context the calling thread's current one for its lifetime.
 class ContextGuard {
 public:
-    explicit ContextGuard(const OpenALDevice& device);
+    explicit ContextGuard(const OpenALDevice& device) : ContextGuard(device.Context()) {}
+    explicit ContextGuard(ALCcontext* context);
     ~ContextGuard();
     ContextGuard(const ContextGuard&) = delete;
     ContextGuard& operator=(const ContextGuard&) = delete;
