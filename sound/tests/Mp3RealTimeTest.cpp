@@ -73,9 +73,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.rate << " Hz, period " 
 
 class Mp3RealTime : public qxtest::SoundTest, public ::testing::WithParamInterface<Case> {};
 
-// Disabled while streams keep 30 ms queued: less than a period of 1024 frames and more, so the
-// source runs dry at every mix (with 200 ms queued all three cases pass).
-TEST_P(Mp3RealTime, DISABLED_SteadyToneComesOutWholeWithoutAGap) {
+TEST_P(Mp3RealTime, SteadyToneComesOutWholeWithoutAGap) {
     const Case c = GetParam();
     constexpr double kSeconds = 2.0;
     const auto wav = Dir() / "tone.wav";
