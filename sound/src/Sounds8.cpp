@@ -3,6 +3,8 @@
 #include <qxsound/SoundCd8.h>
 #include <qxsound/SoundDx8.h>
 #include <qxsound/SoundModule8.h>
+#include <qxsound/SoundMp38.h>
+#include <qxsound/SoundWave3D8.h>
 #include <qxsound/SoundWave8.h>
 #include <qxsound/modGlobal.h>
 
@@ -21,9 +23,8 @@ std::shared_ptr<Sound8> Create(CONST_QX_SOUNDTYPE type) {
     case QX_SOUNDTYPE_MODULE: return std::make_shared<SoundModule8>();
     case QX_SOUNDTYPE_DIRECTX: return std::make_shared<SoundDx8>();
     case QX_SOUNDTYPE_CD: return std::make_shared<SoundCd8>();
-    case QX_SOUNDTYPE_WAVE3D:  // SoundWave3D8 is not part of this build yet
-    case QX_SOUNDTYPE_MP3:     // SoundMp38 is not part of this build yet
-        throw Error(DSERR_CONTROLUNAVAIL, "sound type " + std::to_string(type) + " is not available in this build");
+    case QX_SOUNDTYPE_WAVE3D: return std::make_shared<SoundWave3D8>();
+    case QX_SOUNDTYPE_MP3: return std::make_shared<SoundMp38>();
     }
     throw Error(DSERR_INVALIDPARAM, "there is no sound type " + std::to_string(type));
 }

@@ -4,6 +4,8 @@
 #include <qxsound/SoundDx8.h>
 #include <qxsound/SoundEngine8.h>
 #include <qxsound/SoundModule8.h>
+#include <qxsound/SoundMp38.h>
+#include <qxsound/SoundWave3D8.h>
 #include <qxsound/SoundWave8.h>
 #include <qxsound/Sounds8.h>
 
@@ -46,6 +48,10 @@ TEST_F(Sounds8Test, AddCreatesTheSoundOfTheType) {
     EXPECT_EQ(module->Key(), "Tune");
     EXPECT_NE(std::dynamic_pointer_cast<SoundDx8>(sounds.Add(QX_SOUNDTYPE_DIRECTX)), nullptr);
     EXPECT_NE(std::dynamic_pointer_cast<SoundCd8>(sounds.Add(QX_SOUNDTYPE_CD)), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<SoundWave3D8>(sounds.Add(QX_SOUNDTYPE_WAVE3D, "near")), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<SoundMp38>(sounds.Add(QX_SOUNDTYPE_MP3, "song")), nullptr);
+    sounds.Remove("near");
+    sounds.Remove("song");
     EXPECT_EQ(sounds.Count(), 4);
     EXPECT_EQ(sounds.Item(1), wave);
     EXPECT_EQ(sounds.Item("TUNE"), module);
@@ -73,6 +79,13 @@ TEST_F(Sounds8Test, AddFileChoosesTheTypeByExtensionAndKeysByTitle) {
     EXPECT_EQ(boom->Key(), "Boom");
     EXPECT_EQ(sounds.Item("boom"), boom);
     EXPECT_TRUE(boom->Play());  // already loaded
+
+    // An .mp3 is an MP3 sound whatever it holds; this one fails to load and is added all the same.
+    WriteBytes(dir / "Song.Mp3", std::vector<uint8_t>(64, 0));
+    const auto song = sounds.AddFile((dir / "Song.Mp3").string());
+    EXPECT_NE(std::dynamic_pointer_cast<SoundMp38>(song), nullptr);
+    EXPECT_EQ(song->Key(), "Song");
+    sounds.Remove("song");
 
     const auto tune = sounds.AddFile((dir / "tune.mod").string());
     EXPECT_NE(std::dynamic_pointer_cast<SoundModule8>(tune), nullptr);
