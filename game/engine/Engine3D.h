@@ -12,7 +12,8 @@
 // - Angles are radians. Mesh3D::RotateY(a) with a > 0 turns the mesh to its right
 //   (forward (0,0,1) becomes (sin a, 0, cos a)).
 // - Screen coordinates are pixels of the 800 x 600 picture, x to the right, y down, whatever the
-//   size of the real window (the picture is scaled up letter-boxed on a desktop full screen).
+//   size of the real window (the picture is scaled up letter-boxed on a desktop full screen, or
+//   shown unscaled in its middle where OpenGL runs in software).
 // - Colours are 32-bit ARGB (0xAARRGGBB); -1 (0xFFFFFFFF) is opaque white. Globals3D::RGBA packs one.
 // - File names: backslashes are read as '/', a relative name resolves in the search directory
 //   (Engine3D::SetSearchDirectory, else the current directory); when no file has the exact name,
@@ -115,9 +116,10 @@ struct Draw2D {
 // Display options for Engine3D::SetDisplayOption.
 enum DisplayOption : int32_t {
     DISPLAY_DEFAULT = 0,       // accepted, no effect
-    DISPLAY_FRAME_PACING = 1,  // true (default): 60 frames per second on every display (vsync where
-                               // it runs at 60 Hz or a multiple, a timer otherwise); false: present
-                               // as fast as possible (benchmarks)
+    DISPLAY_FRAME_PACING = 1,  // true (default): 60 frames per second of the clock on every display
+                               // (with vsync where it refreshes at a whole multiple of 60 Hz, so a
+                               // 144 Hz display or Xvfb changes nothing); false: present as fast
+                               // as possible (benchmarks)
 };
 
 // The engine itself: display, frame start and end, frame rate, screenshot.
@@ -131,8 +133,10 @@ public:
     void SetStartupFlag(bool flag);  // accepted, no effect
     void SetWindowTitle(std::string_view title);
     // Opens a desktop full-screen window (no display-mode switch) showing a width x height picture
-    // scaled up letter-boxed, with an OpenGL 3.3 core context. bits, the flag and the last
-    // integer are accepted and have no effect. Throws EngineError when no window can be opened.
+    // scaled up letter-boxed, with an OpenGL 3.3 core context; where OpenGL runs in software
+    // (no GPU) the picture is shown pixel for pixel in the middle instead, as scaling it would
+    // cost more than a frame's time. bits, the flag and the last integer are accepted and have
+    // no effect. Throws EngineError when no window can be opened.
     void InitFullScreen(int32_t width, int32_t height, int32_t bits = 32, bool flag = true,
                         int32_t option = 0);
     void SetDisplayOption(int32_t option, bool value);

@@ -1,9 +1,8 @@
 #include "GameWorld.h"
 
+#include "TestWorld.h"
 #include "clsStarShips.h"
 #include "clsTanks.h"
-#include "modTextureFactory.h"
-#include "routine_base.h"
 
 #include <dynamora/modMathAndPhysicsGlobal.h>
 
@@ -12,42 +11,13 @@ namespace gametest {
 using namespace orvane;
 
 void GameWorld::SetUp() {
-    quarvex::Engine3D::Reset();
     previousHandler = SetFatalErrorHandler([](const std::string& message) { throw GameFatalError(message); });
-    programDirectory = ORVANE_DATA_DIR;
-    engine.SetSearchDirectory(programDirectory);
-    tankModelPath = ProgramFile("\\2.3ds");
-    ResetGameVariables();
-    levelEnding = false;
-    LoadTextures();
-    CreateScene();
-    BuildTerrain();
-    quarvex::Scene3D effects;
-    flameBillboard = effects.CreateBillboard(nullptr, 1000, 15, 20, 20, 40, "", 0, 0, 0, true);
-    explosionBillboard = effects.CreateBillboard(nullptr, 1150, 50, 0, 40, 40, "", 0, 0, 0, true);
-    bonusStation = effects.CreateMesh("");
-    bonusStation->Load3DS("fermo00.3ds", true);
-    bonusStation->FinishGeometry();
-    bonusStation->SetPosition(1600, 100, 1400);
-    CreatePlayer();
-    fleet = std::make_shared<clsStarShips>();
-    tanks = std::make_shared<clsTanks>();
+    BuildWorld(engine);
 }
 
 void GameWorld::TearDown() {
-    fleet.reset();
-    tanks.reset();
-    Player.reset();
-    Land.reset();
-    mainScene.reset();
-    levelTextures.reset();
-    bonusStation.reset();
-    flameBillboard.reset();
-    explosionBillboard.reset();
-    sounds = {};
-    soundEngine.reset();
+    DropWorld();
     SetFatalErrorHandler(previousHandler);
-    quarvex::Engine3D::Reset();
 }
 
 void GameWorld::Frame() {
@@ -67,11 +37,12 @@ void GameWorld::PlacePlayer(float x, float z) {
 }
 
 void GameWorld::AimAt(const Vector3& target) {
-    // The look-at target is (0, LookHeight, 400) in the carrier's frame, the eye 35 above the
-    // carrier: the aim passes through target when LookHeight = 35 + (target.y - eye.y) x 400 / d.
+    // The look-at target is (0, LookHeight, 400) in the carrier's frame, the eye e above the
+    // carrier: the aim passes through target when LookHeight = e + (target.y - eye.y) x 400 / d.
     const Vector3 eye = Player->GetCameraPosition();
+    const float e = eye.y - Player->GetCarrierMesh()->GetPosition().y;
     const float d = target.z - eye.z;
-    const float lookHeight = 35.0f + (target.y - eye.y) * 400.0f / d;
+    const float lookHeight = e + (target.y - eye.y) * 400.0f / d;
     Player->TiltUpDown(lookHeight - 2.0f);
     Player->Move(0.95f);
 }

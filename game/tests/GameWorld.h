@@ -41,7 +41,7 @@ protected:
     // Places the player's carrier at (x, z) and moves it there until camera, aim and muzzle follow.
     static void PlacePlayer(float x, float z);
     // Tilts the player's view so that the aim passes through target, as seen from the eye after
-    // the next Move; the carrier keeps facing +z.
+    // the next Move; the carrier keeps facing +z. Once per player: it tilts from LookHeight 2.
     static void AimAt(const Vector3& target);
     static float Ground(float x, float z);
     // Places a mesh (through place) at points along the player's line of sight until the

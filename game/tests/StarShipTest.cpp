@@ -31,11 +31,28 @@ protected:
     }
     static Vector3 PositionOf(const clsStarShip& ship) { return ship.GetBody().Position(); }
 
-    // Aims at target, fires, and plays frames until the ship is hit; the number of frames
-    // played, or 0 when it was not hit within maxFrames.
-    int ShootAt(const Vector3& target, const clsStarShip& ship, int maxFrames = 15) {
+    // The centre of the ship's first triangle, in the world. Obstacles and fighters are open
+    // shapes whose planes hold their line of flight: a shot from behind meets them only where
+    // it is aimed at their surface. The mesh shows where the body was a step ago, so the ship
+    // is to have moved at least twice.
+    static Vector3 FirstFaceCentre(const clsStarShip& ship) {
+        const auto& p = ship.GetMesh()->Data()->triangles.at(0).p;
+        const glm::vec3 centre = (p[0] + p[1] + p[2]) / 3.0f;
+        return ship.GetMesh()->TransformPoint({centre.x, centre.y, centre.z});
+    }
+
+    // Moves the player across to the x of target, aims at it and fires.
+    static void FireAt(const Vector3& target) {
+        Player->SetPosition(target.x, Player->GetCameraPosition().z);
+        Player->Move(0.95f);
         AimAt(target);
         Player->Fire();
+    }
+
+    // Fires at target and plays frames until the ship is hit; the number of frames played, or 0
+    // when it was not hit within maxFrames.
+    int ShootAt(const Vector3& target, const clsStarShip& ship, int maxFrames = 15) {
+        FireAt(target);
         for (int frame = 1; frame <= maxFrames; ++frame) {
             Frame();
             if (ship.GetIsHit()) return frame;
@@ -177,8 +194,12 @@ TEST_F(StarShipTest, AFighterScoresBothPointValues) {
     shipPoints3 = 1200;
     PlacePlayer(800, 400);
     const auto fighter = AddShip(&clsStarShips::AddFighters, 800, 400 + 250);
+    // Looking down on it: from its own height a shot from behind only grazes the planes of its
+    // wings, and the terrain it follows lifts it off the shot's line.
+    Player->SetCameraHeight(150);
     Frame();
-    ASSERT_GT(ShootAt(PositionOf(*fighter), *fighter), 0);
+    Frame();
+    ASSERT_GT(ShootAt(FirstFaceCentre(*fighter), *fighter), 0);
     EXPECT_EQ(score, 900 + 1200);
 }
 
@@ -187,12 +208,10 @@ TEST_F(StarShipTest, AnObstacleIgnoresTheProjectile) {
     const auto borg = AddShip(&clsStarShips::AddBorg, 1014, 300 + 200);
     borg->SetVelocity({0, 0, 0});  // held still, so that the shot crosses its surface
     Frame();
-    // The centre of its first triangle, whose plane the shot crosses there.
-    const Vector3 centre = borg->GetMesh()->TransformPoint({-14.0f, -40.0f / 3, -40.0f / 3});
-    Player->SetPosition(centre.x, 300);
-    Player->Move(0.95f);
-    AimAt(centre);
-    Player->Fire();
+    Frame();
+    // Aimed at the centre of its first triangle, the shot crosses its surface there.
+    const Vector3 centre = FirstFaceCentre(*borg);
+    FireAt(centre);
     bool crossed = false;
     for (int frame = 0; frame < 10; ++frame) {
         Frame();

@@ -139,6 +139,20 @@ TEST_F(TankTest, TheLastTankPlacesTheEffectBillboardsNearThePlayer) {
     EXPECT_NEAR(explosion.z, z + 800, kTol);
 }
 
+TEST_F(TankTest, TheExplosionBillboardPlaysAgainOnceItHasEnded) {
+    quarvex::Scene3D().LoadShaderFile("common.shader");
+    explosionBillboard->SetEffectTexture(quarvex::Globals3D::GetEffectTexture("Explosion"), true);
+    auto& board = *explosionBillboard->Data();
+    ASSERT_FALSE(board.effect->Loops());
+    PlacePlayer(900, 700);
+    AddTank(400, 300);
+    const double now = quarvex::detail::State().Now();
+    // Ended a minute ago: the tank that moves the billboard in the next frame starts it again.
+    board.effectStart = now - 60.0;
+    Frame();
+    EXPECT_GE(board.effectStart, now);
+}
+
 TEST_F(TankTest, TheBonusStationRepairsTheCraftAndMovesAway) {
     PlacePlayer(1000, 600);
     AddTank(400, 300);

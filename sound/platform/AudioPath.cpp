@@ -19,7 +19,11 @@ RenderResult PathProducer::Render(float* out, int32_t frames) noexcept {
     if (states_.empty()) return RenderResult::Idle;
     const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_);
     std::memset(out, 0, sizeof(float) * samples);
-    for (auto& state : states_) state->MixInto(out, frames);
+    rendered_ += frames;
+    for (auto& state : states_) {
+        const bool ended = state->Finished();  // by the host: nothing of it waits to be heard
+        if (!state->MixInto(out, frames) && !ended) state->RenderedUpTo(rendered_);
+    }
     std::erase_if(states_, [](const auto& s) { return s->Finished(); });
     const float gain = masterGain_->load(std::memory_order_relaxed);
     if (gain != 1.0f)
@@ -106,6 +110,10 @@ void PathCore::Play(std::shared_ptr<SegmentState> state) {
         if (!fuller || !fuller->producer->EndOldest()) break;
         --total;
     }
+    state->HeardThrough([stream = std::weak_ptr<Stream>(lane.stream)] {
+        const auto s = stream.lock();
+        return s ? s->PlayedBefore() : INT64_MAX;  // a closed stream plays nothing more
+    });
     lane.producer->Add(std::move(state));
     device_->GetMixer().Start(*lane.stream);
 }

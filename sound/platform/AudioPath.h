@@ -45,6 +45,7 @@ private:
     std::shared_ptr<const std::atomic<float>> masterGain_;
     std::mutex mutex_;
     std::vector<std::shared_ptr<SegmentState>> states_;
+    int64_t rendered_ = 0;  // frames given to the stream
 };
 
 // What a path and its buffer share: the streams, the volume and the effects.

@@ -1,6 +1,7 @@
 #include "OpenALDevice.h"
 
 #include "Mixer.h"
+#include "OpenAL3D.h"
 
 #include <qxsound/Error.h>
 
@@ -53,6 +54,7 @@ std::shared_ptr<OpenALDevice> OpenALDevice::Open(const std::string& name, bool l
     alcGetIntegerv(device->device_, ALC_STEREO_SOURCES, 1, &device->stereoSources_);
     device->efx_ = alcIsExtensionPresent(device->device_, "ALC_EXT_EFX") == ALC_TRUE;
     device->mixer_ = std::make_unique<Mixer>(*device);
+    device->spatial_ = std::make_unique<SpatialScene>();
     return device;
 }
 
@@ -69,7 +71,7 @@ OpenALDevice::~OpenALDevice() {
 void OpenALDevice::RenderLoopback(float* out, int32_t frames, bool serviceStreams) {
     if (!loopback_) throw Error(DSERR_INVALIDCALL, "only loopback devices render on request");
     // One stream buffer per slice: the queues stay full without servicing more often than needed.
-    const int32_t kSlice = std::max(64, sampleRate_ * Mixer::kMillisecondsPerBuffer / 1000);
+    const int32_t kSlice = std::max(64, static_cast<int32_t>(sampleRate_ * Mixer::kLoopbackSlice));
     while (frames > 0) {
         const int32_t n = frames < kSlice ? frames : kSlice;
         if (serviceStreams) mixer_->Service();
@@ -79,8 +81,8 @@ void OpenALDevice::RenderLoopback(float* out, int32_t frames, bool serviceStream
     }
 }
 
-ContextGuard::ContextGuard(const OpenALDevice& device) : previous_(alcGetThreadContext()) {
-    if (previous_ != device.Context()) alcSetThreadContext(device.Context());
+ContextGuard::ContextGuard(ALCcontext* context) : previous_(alcGetThreadContext()) {
+    if (previous_ != context) alcSetThreadContext(context);
     alGetError();  // a stale error is not this caller's
 }
 

@@ -12,6 +12,7 @@
 namespace qxsound::platform {
 
 class Mixer;
+class SpatialScene;
 
 class OpenALDevice {
 public:
@@ -32,6 +33,8 @@ public:
     int32_t StereoSources() const noexcept { return stereoSources_; }
     bool HasEfx() const noexcept { return efx_; }
     Mixer& GetMixer() noexcept { return *mixer_; }
+    // The listener and the 3D buffers of this device.
+    SpatialScene& Spatial() noexcept { return *spatial_; }
 
     // Loopback devices: renders `frames` stereo float frames into `out`. With `serviceStreams` the
     // streams are refilled before every slice, so streamed audio never underruns in a measurement.
@@ -50,12 +53,14 @@ private:
     int32_t monoSources_ = 0;
     int32_t stereoSources_ = 0;
     std::unique_ptr<Mixer> mixer_;
+    std::unique_ptr<SpatialScene> spatial_;
 };
 
 // Makes a device's context the calling thread's current one for its lifetime.
 class ContextGuard {
 public:
-    explicit ContextGuard(const OpenALDevice& device);
+    explicit ContextGuard(const OpenALDevice& device) : ContextGuard(device.Context()) {}
+    explicit ContextGuard(ALCcontext* context);
     ~ContextGuard();
     ContextGuard(const ContextGuard&) = delete;
     ContextGuard& operator=(const ContextGuard&) = delete;

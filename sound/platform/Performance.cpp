@@ -154,7 +154,7 @@ bool OpenALPerformance::IsPlaying(std::shared_ptr<DirectMusicSegment8> segment,
     if (state) {
         auto own = std::dynamic_pointer_cast<SegmentState>(state);
         if (!own) throw Error(DSERR_INVALIDPARAM, "the segment state does not come from this performance");
-        return !own->Finished();
+        return !own->Over();
     }
     if (!segment) throw Error(DSERR_INVALIDPARAM, "IsPlaying needs a segment or a segment state");
     return Segment(segment)->AnyPlaying();

@@ -78,6 +78,14 @@ SegmentState::Cursor SegmentState::End() noexcept {
     return plan_.cursor;
 }
 
+void SegmentState::RenderedUpTo(int64_t frame) noexcept { lastFrame_.store(frame, std::memory_order_release); }
+
+bool SegmentState::Over() const {
+    if (!Finished()) return false;
+    const int64_t last = lastFrame_.load(std::memory_order_acquire);
+    return last == 0 || !heard_ || heard_() >= last;
+}
+
 OpenALSegment::OpenALSegment(std::shared_ptr<const SegmentContent> content)
     : content_(std::move(content)),
       length_(content_->length),
@@ -138,7 +146,7 @@ void OpenALSegment::StopStates() {
 bool OpenALSegment::AnyPlaying() {
     return std::any_of(states_.begin(), states_.end(), [](const auto& w) {
         auto s = w.lock();
-        return s && !s->Finished();
+        return s && !s->Over();
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -56,7 +57,17 @@ public:
     bool MixInto(float* out, int32_t frames) noexcept;
     // Ends the state; returns where it stood.
     Cursor End() noexcept;
+    // Whether the state has rendered its last frame, or was ended.
     bool Finished() const noexcept { return finished_.load(std::memory_order_acquire); }
+
+    // Where the state is heard: `heard` tells how many frames of the path's output have been heard.
+    // Set by the path before the state is first rendered.
+    void HeardThrough(std::function<int64_t()> heard) { heard_ = std::move(heard); }
+    // The path's output frame by which the state's last frame has been rendered (on the mixer thread).
+    void RenderedUpTo(int64_t frame) noexcept;
+    // Finished, and what it rendered has been heard: a state that ran to its end counts as playing
+    // until the path has played it out. One that was ended is over at once.
+    bool Over() const;
     int32_t StartMusicTime() const noexcept { return startMusicTime_; }
     int32_t SampleRate() const noexcept { return sampleRate_; }
     int32_t Channels() const noexcept { return plan_.channels; }
@@ -67,6 +78,8 @@ private:
     int32_t sampleRate_;
     std::mutex mutex_;  // the cursor: mixer thread and stopping host thread
     std::atomic<bool> finished_{false};
+    std::function<int64_t()> heard_;
+    std::atomic<int64_t> lastFrame_{0};  // of the path's output; 0 until the state ran to its end
 };
 
 class OpenALSegment final : public DirectMusicSegment8 {

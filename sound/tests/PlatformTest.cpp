@@ -6,8 +6,11 @@
 
 #include <qxsound/Error.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 using namespace qxsound;
 using namespace qxsound::platform;
@@ -79,6 +82,79 @@ TEST(Mixer, ManyStreamsAtOnce) {
         EXPECT_TRUE(s->Ended());
         mixer.Close(s);
     }
+}
+
+// A tone whose renders stall (a synthesiser, a drive spinning up): every render from `from` on,
+// up to `count` of them, first sleeps `stall`.
+class StallingProducer final : public Producer {
+public:
+    StallingProducer(int32_t rate, int64_t frames, int from, int count, std::chrono::milliseconds stall)
+        : tone_(rate, frames), from_(from), count_(count), stall_(stall) {}
+    int32_t Channels() const noexcept override { return 2; }
+    int32_t SampleRate() const noexcept override { return tone_.SampleRate(); }
+    RenderResult Render(float* out, int32_t frames) noexcept override {
+        const int call = calls_++;
+        if (call >= from_ && call < from_ + count_) std::this_thread::sleep_for(stall_);
+        const RenderResult result = tone_.Render(out, frames);
+        if (result == RenderResult::Playing) rendered_ += frames;
+        return result;
+    }
+    // Frames given to the stream.
+    int64_t Rendered() const noexcept { return rendered_; }
+
+private:
+    ToneProducer tone_;
+    int from_, count_;
+    std::chrono::milliseconds stall_;
+    int calls_ = 0;
+    std::atomic<int64_t> rendered_{0};
+};
+
+// Waits (in real time) until the stream has played its producer out.
+bool WaitForEnd(const Stream& stream, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!stream.Ended() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return stream.Ended();
+}
+
+// The null backend consumes audio in real time, one period at a time, like a sound card.
+TEST(RealTimeMixer, SlowProducerDelaysOnlyItsOwnStream) {
+    auto device = OpenALDevice::Open("", false, 44100);
+    auto& mixer = device->GetMixer();
+    auto slow = std::make_shared<StallingProducer>(44100, 44100 * 10, 0, 1000, std::chrono::milliseconds(150));
+    auto steady = std::make_shared<StallingProducer>(44100, 44100 / 2, 0, 0, std::chrono::milliseconds(0));
+    auto slowStream = mixer.Open(slow, true);
+    auto steadyStream = mixer.Open(steady, true);
+    mixer.Start(*slowStream);
+    mixer.Start(*steadyStream);
+    ASSERT_TRUE(WaitForEnd(*steadyStream, std::chrono::seconds(5)));
+    EXPECT_EQ(steadyStream->Underruns(), 0);
+    EXPECT_EQ(steadyStream->Position(), steady->Rendered());
+    mixer.Close(slowStream);  // returns without waiting for the render in progress
+    mixer.Close(steadyStream);
+}
+
+TEST(RealTimeMixer, UnderrunPlaysWhatWasDueLateWithoutSkipping) {
+    auto device = OpenALDevice::Open("", false, 48000);
+    auto& mixer = device->GetMixer();
+    // Two renders, after the queue has filled and started, stall longer than the queue holds.
+    const StreamTiming& timing = mixer.Timing();
+    const auto stall = std::chrono::milliseconds(static_cast<int>(1000 * timing.ahead) + 20);
+    const int fill = static_cast<int>(std::ceil(timing.ahead / timing.chunk));
+    const auto frames = static_cast<int64_t>((fill + 20) * timing.chunk * 48000);
+    auto producer = std::make_shared<StallingProducer>(48000, frames, fill + 5, 2, stall);
+    auto stream = mixer.Open(producer, true);
+    const int32_t ahead = stream->AheadFrames();
+    mixer.Start(*stream);
+    ASSERT_TRUE(WaitForEnd(*stream, std::chrono::seconds(5)));
+    EXPECT_GE(stream->Underruns(), 1);
+    EXPECT_GT(stream->AheadFrames(), ahead);  // the queue deepens after an underrun
+    EXPECT_LE(stream->AheadFrames(), 2 * ahead);
+    // Every frame rendered was heard: the position counts them all, none was dropped to catch up.
+    EXPECT_EQ(stream->Position(), producer->Rendered());
+    EXPECT_EQ(stream->PlayedBefore(), producer->Rendered());
+    mixer.Close(stream);
 }
 
 TEST(Loopback, OnlyLoopbackDevicesRenderOnRequest) {

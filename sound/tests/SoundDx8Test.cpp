@@ -99,6 +99,21 @@ TEST_F(SoundDx8Test, OncePlayedSoundEndsAndStaysEnded) {
     EXPECT_GT(Rms(Render(*device, 0.05)), 0.1f);
 }
 
+TEST_F(SoundDx8Test, EndsWhenItsLastSampleHasBeenHeard) {
+    SoundDx8 sound;
+    ASSERT_TRUE(sound.Load(Wave("shot.wav", 0.1)));
+    ASSERT_TRUE(sound.Play());
+    // In 5 ms steps: the tone sounds in every step until the sound reports its end, none after.
+    std::vector<float> heard;
+    for (int step = 0; step < 100 && sound.PlayState() == QX_PLAYSTATE_PLAYING; ++step) {
+        const auto out = Render(*device, 0.005);
+        heard.insert(heard.end(), out.begin(), out.end());
+    }
+    ASSERT_EQ(sound.PlayState(), QX_PLAYSTATE_ENDED);
+    EXPECT_GE(heard.size(), 2u * 4410);  // all 0.1 s of it
+    EXPECT_LT(Peak(Render(*device, 0.05)), 1e-6f);
+}
+
 TEST_F(SoundDx8Test, TwoSoundsFromOneFileSoundTogether) {
     const std::string file = Wave("boom.wav", 0.5);
     SoundDx8 a, b;
@@ -115,8 +130,7 @@ TEST_F(SoundDx8Test, TwoSoundsFromOneFileSoundTogether) {
     a.Stop_();
     EXPECT_EQ(b.PlayState(), QX_PLAYSTATE_PLAYING);
     // What the stopped sound had already queued (up to a full stream queue) plays out first.
-    constexpr int32_t kQueuedMs = platform::Mixer::kBuffersPerStream * platform::Mixer::kMillisecondsPerBuffer;
-    Render(*device, (kQueuedMs + 10) / 1000.0);
+    Render(*device, device->GetMixer().Timing().ahead + 0.01);
     EXPECT_NEAR(Rms(Render(*device, 0.05)), one, 0.01f);
 }
 

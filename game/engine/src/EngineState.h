@@ -61,6 +61,9 @@ public:
     // While captured the pointer is virtual; on release the real one is put where it was (x, y).
     virtual void SetPointerCaptured(bool captured, float x, float y) = 0;
     virtual void SetFramePacing(bool on) = 0;
+    // Where the picture is in the window, in window coordinates: its top left corner and the
+    // window units a picture pixel spans.
+    virtual void PictureInWindow(float& x, float& y, float& scale) const = 0;
 };
 
 // Opens the desktop full-screen window with its OpenGL context; throws EngineError.

@@ -1,16 +1,21 @@
 // The display's life and events through SDL's offscreen video driver: who closes it, how the game
-// learns of the close button, relative motion in picture pixels, the end of the process on a
-// fatal error, and the memory of released meshes.
+// learns of the close button, where the pointer is in the picture, relative motion in picture
+// pixels, frame pacing, the end of the process on a fatal error, and the memory of released
+// meshes.
 #include "Engine3D.h"
+#include "EngineState.h"
 #include "TestFiles.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 #include <gtest/gtest.h>
 
 #include <malloc.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 using namespace quarvex;
 
@@ -45,15 +50,21 @@ protected:
         return {dx, dy};
     }
 
-    static void PushMotion(int xrel, int yrel) {
+    // Pointer motion by (xrel, yrel) to (x, y) of the window.
+    static void PushMotion(int xrel, int yrel, int x = 10, int y = 10) {
         SDL_Event e{};
         e.type = SDL_MOUSEMOTION;
         e.motion.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
         e.motion.xrel = xrel;
         e.motion.yrel = yrel;
-        e.motion.x = 10;
-        e.motion.y = 10;
+        e.motion.x = x;
+        e.motion.y = y;
         SDL_PushEvent(&e);
+    }
+
+    // The picture's top left corner in the window and the window units per picture pixel.
+    static void PictureInWindow(float& x, float& y, float& scale) {
+        detail::State().display->PictureInWindow(x, y, scale);
     }
 
     Input3D input;
@@ -98,9 +109,8 @@ TEST_F(DisplayTest, TheCloseButtonAndQuitAreReportedToTheGame) {
 TEST_F(DisplayTest, RelativeMotionIsCountedInPicturePixelsAndOnlyWhileCaptured) {
     Engine3D engine;
     if (!Open(engine)) return;
-    int w = 0, h = 0;
-    SDL_GetWindowSize(SDL_GL_GetCurrentWindow(), &w, &h);
-    const float scale = std::min(w / 800.0f, h / 600.0f);
+    float x = 0, y = 0, scale = 1;
+    PictureInWindow(x, y, scale);
 
     PushMotion(300, 300);  // the free pointer on a menu
     engine.Clear(false);
@@ -115,6 +125,34 @@ TEST_F(DisplayTest, RelativeMotionIsCountedInPicturePixelsAndOnlyWhileCaptured) 
     const auto [dx, dy] = PlayFrame(engine);
     EXPECT_NEAR(dx, 100, 1);
     EXPECT_NEAR(dy, -50, 1);
+}
+
+TEST_F(DisplayTest, ThePointerIsMappedIntoThePictureWhereverItIsShown) {
+    Engine3D engine;
+    if (!Open(engine)) return;
+    float x = 0, y = 0, scale = 1;
+    PictureInWindow(x, y, scale);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(SDL_GL_GetCurrentWindow(), &w, &h);
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer.find("llvmpipe") != std::string::npos && w >= 800 && h >= 600) {
+        // Drawn in software, the picture is not scaled: pixel for pixel in the middle.
+        EXPECT_FLOAT_EQ(scale, 1.0f);
+        EXPECT_FLOAT_EQ(x, static_cast<float>((w - 800) / 2));
+        EXPECT_FLOAT_EQ(y, static_cast<float>((h - 600) / 2));
+    }
+    int32_t px = 0, py = 0;
+    bool b1 = false, b2 = false;
+    PushMotion(1, 1, static_cast<int>(std::lround(x + 100 * scale)), static_cast<int>(std::lround(y + 50 * scale)));
+    Engine3D::ProcessMessages();
+    input.GetMouseState(px, py, b1, b2);
+    EXPECT_NEAR(px, 100, 1);
+    EXPECT_NEAR(py, 50, 1);
+    PushMotion(-1, -1, 0, 0);  // on the border: the picture's corner
+    Engine3D::ProcessMessages();
+    input.GetMouseState(px, py, b1, b2);
+    EXPECT_EQ(px, 0);
+    EXPECT_EQ(py, 0);
 }
 
 TEST_F(DisplayTest, AFatalErrorReleasesTheEngineThenPrintsOneLineAndExitsWithStatus1) {
@@ -148,6 +186,20 @@ TEST_F(DisplayTest, EndProcessReleasesTheEngineAndExitsWithTheStatus) {
             }
         },
         ::testing::ExitedWithCode(0), "^$");
+}
+
+TEST_F(DisplayTest, PacedFramesAreShownNoFasterThanSixtyASecond) {
+    Engine3D engine;
+    if (!Open(engine)) return;
+    engine.SetDisplayOption(DISPLAY_FRAME_PACING, true);
+    // Empty frames take a fraction of a 60th of a second to draw: only the pacing holds them.
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame <= 30; ++frame) {
+        engine.Clear(false);
+        engine.Present();
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed.count(), 30 / 60.0);
 }
 
 // The craft's meshes are made and released at every restart: with the renderer drawing them, the

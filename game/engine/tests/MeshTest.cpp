@@ -62,6 +62,21 @@ TEST_F(MeshTest, PlacementInTheMeshsOwnFrame) {
     ExpectVector(mesh->TransformPoint({0, 1, 1}), 4 * std::sqrt(3.0f) / 2, 3, 2);
 }
 
+TEST_F(MeshTest, TurnsAreInRadiansAsTheCraftGivesThem) {
+    // The craft turns its carrier by a hundredth of what it is given: its boundary turn of -45
+    // is -0.45 rad (to the left), 100 pixels of mouse motion to the right 1 rad to the right.
+    auto carrier = scene.CreateMesh("Camera");
+    carrier->SetPosition(1000, 30, 1961);
+    const Vector3 ahead{0, 2, 400};  // the craft's look-at point in the carrier's frame
+    carrier->RotateY(-45 / 100.0f);
+    ExpectVector(carrier->TransformPoint(ahead), 1000 - 400 * std::sin(0.45f), 32, 1961 + 400 * std::cos(0.45f));
+
+    // Motion read a pixel at a time adds up to the same turn.
+    auto turned = scene.CreateMesh("Camera");
+    for (int pixel = 0; pixel < 100; ++pixel) turned->RotateY(1 / 100.0f);
+    ExpectVector(turned->TransformPoint({0, 0, 1}), std::sin(1.0f), 0, std::cos(1.0f));
+}
+
 TEST_F(MeshTest, SetMatrixTakesRowVectorMatrices) {
     auto mesh = scene.CreateMesh();
     const float a = 0.3f, c = std::cos(a), s = std::sin(a);
@@ -127,6 +142,14 @@ TEST_F(MeshTest, SegmentTouchesTrianglesWhereTheyAreNow) {
     // Scaled up, the same segment beyond the old edge now hits.
     mesh->SetScale(3, 3, 3);
     EXPECT_TRUE(mesh->IntersectsSegment({-1, 12, 0}, {1, 12, 0}, 3));
+
+    // Turned by 45 degrees and moved: the square's side reaches x = 130 + 5 cos 45 = 133.54.
+    auto turned = Square();
+    turned->RotateY(std::numbers::pi_v<float> / 4);
+    turned->SetPosition(130, 0, 0);
+    EXPECT_TRUE(turned->IntersectsSegment({133.5f, 4.9f, -10}, {133.5f, 4.9f, 10}, 3));
+    EXPECT_FALSE(turned->IntersectsSegment({133.6f, 4.9f, -10}, {133.6f, 4.9f, 10}, 3));
+    EXPECT_TRUE(turned->IntersectsSegment({126.5f, -4.9f, 10}, {126.5f, -4.9f, -10}, 3));
 }
 
 TEST_F(MeshTest, DegenerateSegmentsAndMeshes) {

@@ -6,7 +6,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <initializer_list>
+#include <string>
 
 namespace quarvex::detail {
 
@@ -43,9 +46,19 @@ void BindMeshVertexLayout() {
     VertexAttribute(2, 2, sizeof(MeshVertex), offsetof(MeshVertex, uv));
 }
 
+// OpenGL drawn by the CPU: Mesa's llvmpipe and softpipe, and other drivers' software renderers.
+bool SoftwareRenderer() {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string renderer = name ? name : "";
+    std::transform(renderer.begin(), renderer.end(), renderer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::ranges::any_of(std::initializer_list<const char*>{"llvmpipe", "softpipe", "swrast", "software"},
+                               [&](const char* kind) { return renderer.find(kind) != std::string::npos; });
+}
+
 }  // namespace
 
-Renderer::Renderer(int width, int height) : width_(width), height_(height) {
+Renderer::Renderer(int width, int height) : width_(width), height_(height), software_(SoftwareRenderer()) {
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     // The picture is a texture, so that showing it scaled is an ordinary textured quad (a
@@ -561,17 +574,19 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
     }
 }
 
+PictureBox Renderer::Placement(int windowWidth, int windowHeight) const {
+    return PlacePicture(width_, height_, windowWidth, windowHeight, !software_);
+}
+
 void Renderer::Blit(int windowWidth, int windowHeight) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
-    const float scale = std::min(static_cast<float>(windowWidth) / width_,
-                                 static_cast<float>(windowHeight) / height_);
-    const int w = static_cast<int>(std::lround(width_ * scale));
-    const int h = static_cast<int>(std::lround(height_ * scale));
-    const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
-    // Only the letter-box bars are cleared: the picture covers the rest, and a software
-    // renderer pays for every pixel cleared.
+    const PictureBox box = Placement(windowWidth, windowHeight);
+    const int x = box.x, w = box.width, h = box.height;
+    const int y = windowHeight - box.y - h;  // OpenGL counts rows from the bottom
+    // Only the border is cleared: the picture covers the rest, and a software renderer pays
+    // for every pixel cleared.
     glClearColor(0, 0, 0, 1);
     glEnable(GL_SCISSOR_TEST);
     const int bars[4][4] = {{0, 0, x, windowHeight},
@@ -584,6 +599,13 @@ void Renderer::Blit(int windowWidth, int windowHeight) {
         glClear(GL_COLOR_BUFFER_BIT);
     }
     glDisable(GL_SCISSOR_TEST);
+    if (w == width_ && h == height_) {
+        // Pixel for pixel: a plain copy, which a software renderer does at memory speed.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+        glBlitFramebuffer(0, 0, width_, height_, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        return;
+    }
     glViewport(x, y, w, h);
     // The picture's rows run bottom-up in the texture: flip v.
     scratch_.clear();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../EngineState.h"
+#include "../PictureBox.h"
 #include "GlResources.h"
 #include "TextRenderer.h"
 
@@ -30,7 +31,11 @@ public:
 
     // Draws the frame into the picture framebuffer.
     void DrawFrame(EngineState& state);
-    // Copies the picture into the window's framebuffer, scaled letter-boxed.
+    // The picture's place in a window of the given size in pixels: scaled to fit, letter-boxed;
+    // on a software renderer, where scaling a large window costs more than a frame's time,
+    // pixel for pixel in the middle.
+    PictureBox Placement(int windowWidth, int windowHeight) const;
+    // Copies the picture into the window's framebuffer at its place, with a black border.
     void Blit(int windowWidth, int windowHeight);
     Image ReadPicture();
     int Width() const { return width_; }
@@ -73,6 +78,7 @@ private:
                    Blend blend, float alphaTest);
 
     int width_, height_;
+    bool software_;  // OpenGL drawn by the CPU
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_;
     std::unique_ptr<Program> spritePrograms_[3][2];  // by blend, without / with the alpha test
