@@ -27,9 +27,11 @@ struct Interpreter {
     MciObserver observer;
 };
 
+// Never destroyed: a host's static objects (a CD sound held in a global) may close their devices while
+// the process exits.
 Interpreter& TheInterpreter() {
-    static Interpreter interpreter;
-    return interpreter;
+    static Interpreter* interpreter = new Interpreter;
+    return *interpreter;
 }
 
 std::string TwoDigits(int64_t n) {

@@ -187,9 +187,11 @@ struct Library {
     }
 };
 
+// Never destroyed: a host's own static objects (an engine held in a global) may release their players
+// while the process exits, after this file's statics would be gone.
 Library& TheLibrary() {
-    static Library library;
-    return library;
+    static Library* library = new Library;
+    return *library;
 }
 
 }  // namespace
