@@ -19,12 +19,9 @@ RenderResult PathProducer::Render(float* out, int32_t frames) noexcept {
     if (states_.empty()) return RenderResult::Idle;
     const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_);
     std::memset(out, 0, sizeof(float) * samples);
+    for (auto& state : states_) state->MixInto(out, frames, rendered_);
     rendered_ += frames;
-    for (auto& state : states_) {
-        const bool ended = state->Finished();  // by the host: nothing of it waits to be heard
-        if (!state->MixInto(out, frames) && !ended) state->RenderedUpTo(rendered_);
-    }
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    std::erase_if(states_, [](const auto& s) { return s->Done(); });
     const float gain = masterGain_->load(std::memory_order_relaxed);
     if (gain != 1.0f)
         for (std::size_t i = 0; i < samples; ++i) out[i] *= gain;
@@ -33,13 +30,13 @@ RenderResult PathProducer::Render(float* out, int32_t frames) noexcept {
 
 void PathProducer::Add(std::shared_ptr<SegmentState> state) {
     std::lock_guard lock(mutex_);
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    std::erase_if(states_, [](const auto& s) { return s->Done(); });
     states_.push_back(std::move(state));
 }
 
 std::size_t PathProducer::Count() {
     std::lock_guard lock(mutex_);
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    std::erase_if(states_, [](const auto& s) { return s->Done(); });
     return states_.size();
 }
 

@@ -2,7 +2,10 @@
 
 #include <qxsound/Error.h>
 
+#include "MidiVoice.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace qxsound::platform {
 
@@ -13,39 +16,52 @@ constexpr int64_t kTicksPerSecond = 2 * DMUS_PPQ;  // 120 beats per minute
 }  // namespace
 
 int64_t SegmentContent::FrameAt(int32_t ticks, int32_t rate) const {
-    const int32_t pcmRate = pcm->SampleRate();
-    int64_t frame;
-    if (tickFrames.empty()) {
-        frame = static_cast<int64_t>(ticks) * pcmRate / kTicksPerSecond;
-    } else {
-        auto it = std::upper_bound(tickFrames.begin(), tickFrames.end(), ticks,
-                                   [](int32_t t, const auto& p) { return t < p.first; });
-        if (it == tickFrames.begin()) {
-            frame = 0;
-        } else if (it == tickFrames.end()) {
-            const auto& last = tickFrames.back();
-            frame = last.second + static_cast<int64_t>(ticks - last.first) * pcmRate / kTicksPerSecond;
-        } else {
-            const auto& a = *(it - 1);
-            const auto& b = *it;
-            frame = a.second + (b.second - a.second) * (ticks - a.first) / std::max(1, b.first - a.first);
-        }
+    if (midi) return std::llround(midi->SecondsAt(ticks) * rate);
+    const int64_t frame = static_cast<int64_t>(ticks) * pcm->SampleRate() / kTicksPerSecond;
+    return rate == pcm->SampleRate() ? frame : frame * rate / pcm->SampleRate();
+}
+
+namespace {
+
+// PCM data at the path's rate, added as it stands; past the data, silence.
+class WaveVoice final : public SegmentVoice {
+public:
+    WaveVoice(std::shared_ptr<const std::vector<float>> data, int32_t channels)
+        : data_(std::move(data)), channels_(channels) {}
+    int32_t Channels() const noexcept override { return channels_; }
+    void MixInto(float* out, int64_t from, int32_t frames) noexcept override {
+        const int64_t available = static_cast<int64_t>(data_->size()) / channels_;
+        const int64_t count = channels_ * std::clamp<int64_t>(available - from, 0, frames);
+        float* __restrict dst = out;
+        const float* __restrict src = data_->data() + channels_ * from;
+#pragma omp simd
+        for (int64_t i = 0; i < count; ++i) dst[i] += src[i];
     }
-    return rate == pcmRate ? frame : frame * rate / pcmRate;
+
+private:
+    std::shared_ptr<const std::vector<float>> data_;
+    int32_t channels_;
+};
+
+}  // namespace
+
+std::unique_ptr<SegmentVoice> SegmentContent::Voice(int32_t rate) const {
+    if (midi) return MakeMidiVoice(midi, rate);
+    return std::make_unique<WaveVoice>(pcm->FloatsAt(rate), pcm->Channels());
 }
 
 SegmentState::SegmentState(Plan plan, int32_t startMusicTime, int32_t sampleRate)
-    : plan_(std::move(plan)), startMusicTime_(startMusicTime), sampleRate_(sampleRate) {}
+    : plan_(std::move(plan)),
+      startMusicTime_(startMusicTime),
+      sampleRate_(sampleRate),
+      channels_(plan_.voice->Channels()) {}
 
-bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
+bool SegmentState::MixInto(float* out, int32_t frames, int64_t at) noexcept {
     std::lock_guard lock(mutex_);
-    if (finished_.load(std::memory_order_relaxed)) return false;
-    const float* data = plan_.data->data();
-    const bool mono = plan_.channels == 1;
-    const auto available = static_cast<int64_t>(plan_.data->size() / (mono ? 1 : 2));
+    if (done_.load(std::memory_order_relaxed)) return false;
     Cursor& c = plan_.cursor;
     const bool loops = plan_.loopEnd > plan_.loopStart;
-    while (frames > 0) {
+    while (frames > 0 && !finished_.load(std::memory_order_relaxed)) {
         const bool looping = loops && c.repeatsLeft != 0;
         if (looping && c.position == plan_.loopEnd) {
             c.position = plan_.loopStart;
@@ -54,31 +70,33 @@ bool SegmentState::MixInto(float* out, int32_t frames) noexcept {
         }
         const int64_t end = looping && c.position < plan_.loopEnd ? plan_.loopEnd : plan_.length;
         if (c.position >= end) {
+            lastFrame_.store(std::max<int64_t>(at, 1), std::memory_order_release);
             finished_.store(true, std::memory_order_release);
-            return false;
+            break;
         }
-        const int64_t n = std::min<int64_t>(frames, end - c.position);
-        const int64_t real = std::clamp<int64_t>(available - c.position, 0, n);  // past the data: silence
-        const int64_t ch = mono ? 1 : 2;
-        float* __restrict dst = out;
-        const float* __restrict src = data + ch * c.position;
-        const int64_t count = ch * real;
-#pragma omp simd
-        for (int64_t i = 0; i < count; ++i) dst[i] += src[i];
-        out += ch * n;
-        frames -= static_cast<int32_t>(n);
+        const auto n = static_cast<int32_t>(std::min<int64_t>(frames, end - c.position));
+        plan_.voice->MixInto(out, c.position, n);
+        out += static_cast<std::ptrdiff_t>(channels_) * n;
+        frames -= n;
+        at += n;
         c.position += n;
+    }
+    if (frames > 0 && !plan_.voice->MixTail(out, frames)) {
+        done_.store(true, std::memory_order_release);
+        plan_.voice.reset();  // a synthesiser goes back to its pool
+        return false;
     }
     return true;
 }
 
 SegmentState::Cursor SegmentState::End() noexcept {
     std::lock_guard lock(mutex_);
+    lastFrame_.store(0, std::memory_order_release);
     finished_.store(true, std::memory_order_release);
+    done_.store(true, std::memory_order_release);
+    plan_.voice.reset();
     return plan_.cursor;
 }
-
-void SegmentState::RenderedUpTo(int64_t frame) noexcept { lastFrame_.store(frame, std::memory_order_release); }
 
 bool SegmentState::Over() const {
     if (!Finished()) return false;
@@ -113,8 +131,7 @@ void OpenALSegment::SetRepeats(int32_t repeats) {
 
 std::shared_ptr<SegmentState> OpenALSegment::MakeState(int32_t sampleRate, int32_t musicTime) {
     SegmentState::Plan plan;
-    plan.data = content_->pcm->FloatsAt(sampleRate);
-    plan.channels = content_->pcm->Channels();
+    plan.voice = content_->Voice(sampleRate);
     plan.length = content_->FrameAt(length_, sampleRate);
     plan.loopStart = std::min(content_->FrameAt(loopStart_, sampleRate), plan.length);
     plan.loopEnd = loopEnd_ > 0 ? std::min(content_->FrameAt(loopEnd_, sampleRate), plan.length) : plan.length;

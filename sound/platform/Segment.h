@@ -1,8 +1,9 @@
-// Segments of the DirectMusic stand-in: PCM content (from WAV, or MIDI rendered by FluidSynth)
-// with music-time positions, and the states that play it on audio paths.
+// Segments of the DirectMusic stand-in: PCM content (from WAV) or a MIDI file (synthesised by
+// FluidSynth while it plays) with music-time positions, and the states that play it on audio paths.
 #pragma once
 
 #include "DirectMusic.h"
+#include "MidiFile.h"
 #include "Pcm.h"
 
 #include <atomic>
@@ -17,12 +18,27 @@
 
 namespace qxsound::platform {
 
-// What a loaded file gives a segment; immutable and shared.
+// What a state plays: the content's frames at the state's rate, rendered on the mixer thread.
+class SegmentVoice {
+public:
+    virtual ~SegmentVoice() = default;
+    virtual int32_t Channels() const noexcept = 0;  // 1 or 2
+    // Adds the content's frames [from, from + frames) to `out`. A call that does not continue where
+    // the last one ended is a jump (a loop, a start point).
+    virtual void MixInto(float* out, int64_t from, int32_t frames) noexcept = 0;
+    // After the last frame: adds what still sounds (a synthesiser's released notes); false once
+    // there is nothing more.
+    virtual bool MixTail(float* out, int32_t frames) noexcept {
+        static_cast<void>(out);
+        static_cast<void>(frames);
+        return false;
+    }
+};
+
+// What a loaded file gives a segment; immutable and shared. Exactly one of `pcm` and `midi`.
 struct SegmentContent {
-    std::shared_ptr<const PcmData> pcm;
-    // (music time, frame at the PCM's rate) pairs of a MIDI rendering; empty for waves, which run
-    // at 120 beats per minute: 1536 ticks per second.
-    std::vector<std::pair<int32_t, int64_t>> tickFrames;
+    std::shared_ptr<const PcmData> pcm;  // waves run at 120 beats per minute: 1536 ticks a second
+    std::shared_ptr<const MidiFile> midi;
     int32_t length = 0;
     int32_t loopStart = 0;
     int32_t loopEnd = 0;  // 0: the end of the segment
@@ -32,6 +48,8 @@ struct SegmentContent {
 
     // Frame at `rate` that music time `ticks` falls on.
     int64_t FrameAt(int32_t ticks, int32_t rate) const;
+    // A voice playing the content at `rate`. Throws qxsound::Error when it cannot be played.
+    std::unique_ptr<SegmentVoice> Voice(int32_t rate) const;
 };
 
 // One playing instance. Rendered by its path on the mixer thread; stopped from the host thread.
@@ -42,8 +60,7 @@ public:
         int32_t repeatsLeft = 0;  // -1: without end
     };
     struct Plan {
-        std::shared_ptr<const std::vector<float>> data;  // at the path's rate
-        int32_t channels = 2;                            // of `data`: 1 or 2
+        std::unique_ptr<SegmentVoice> voice;
         int64_t length = 0;
         int64_t loopStart = 0;
         int64_t loopEnd = 0;
@@ -52,34 +69,36 @@ public:
 
     SegmentState(Plan plan, int32_t startMusicTime, int32_t sampleRate);
 
-    // Adds up to `frames` frames (of the state's channel count) to `out`; returns false once the
-    // state has finished.
-    bool MixInto(float* out, int32_t frames) noexcept;
+    // Adds up to `frames` frames (of the state's channel count) to `out`, whose first frame is the
+    // path's output frame `at`; returns false once the state has nothing more to add.
+    bool MixInto(float* out, int32_t frames, int64_t at) noexcept;
     // Ends the state; returns where it stood.
     Cursor End() noexcept;
     // Whether the state has rendered its last frame, or was ended.
     bool Finished() const noexcept { return finished_.load(std::memory_order_acquire); }
+    // Finished, and nothing more (a synthesiser's release) is added to the path's output.
+    bool Done() const noexcept { return done_.load(std::memory_order_acquire); }
 
     // Where the state is heard: `heard` tells how many frames of the path's output have been heard.
     // Set by the path before the state is first rendered.
     void HeardThrough(std::function<int64_t()> heard) { heard_ = std::move(heard); }
-    // The path's output frame by which the state's last frame has been rendered (on the mixer thread).
-    void RenderedUpTo(int64_t frame) noexcept;
-    // Finished, and what it rendered has been heard: a state that ran to its end counts as playing
+    // Finished, and its last frame has been heard: a state that ran to its end counts as playing
     // until the path has played it out. One that was ended is over at once.
     bool Over() const;
     int32_t StartMusicTime() const noexcept { return startMusicTime_; }
     int32_t SampleRate() const noexcept { return sampleRate_; }
-    int32_t Channels() const noexcept { return plan_.channels; }
+    int32_t Channels() const noexcept { return channels_; }
 
 private:
     Plan plan_;
     int32_t startMusicTime_;
     int32_t sampleRate_;
-    std::mutex mutex_;  // the cursor: mixer thread and stopping host thread
+    int32_t channels_;
+    std::mutex mutex_;  // the cursor and the voice: mixer thread and stopping host thread
     std::atomic<bool> finished_{false};
+    std::atomic<bool> done_{false};
     std::function<int64_t()> heard_;
-    std::atomic<int64_t> lastFrame_{0};  // of the path's output; 0 until the state ran to its end
+    std::atomic<int64_t> lastFrame_{0};  // the path's output frame after the last; 0: none, or ended
 };
 
 class OpenALSegment final : public DirectMusicSegment8 {
