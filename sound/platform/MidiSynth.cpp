@@ -18,9 +18,6 @@ namespace qxsound::platform::MidiSynth {
 namespace {
 
 constexpr const char* kSoundFont = QXSOUND_GM_SOUNDFONT;
-// Synthesizers kept idle per rate: a host rarely plays more MIDI pieces at once.
-constexpr std::size_t kIdlePerRate = 4;
-
 void Quiet(int, const char*, void*) {}
 
 struct Pool {
@@ -30,7 +27,7 @@ struct Pool {
     fluid_synth_t* owner = nullptr;  // loaded the SoundFont and keeps it; never renders
     fluid_sfont_t* sfont = nullptr;
     std::map<int32_t, fluid_settings_t*> settings;
-    std::map<int32_t, std::vector<fluid_synth_t*>> idle;
+    std::map<int32_t, std::vector<fluid_synth_t*>> spares;  // never played: a played one keeps traces
     std::set<int32_t> spareWanted;
     bool working = false;
 
@@ -84,12 +81,12 @@ struct Pool {
             if (font == Font::Ready && !spareWanted.empty()) {
                 const int32_t rate = *spareWanted.begin();
                 spareWanted.erase(spareWanted.begin());
-                if (!idle[rate].empty()) continue;
+                if (!spares[rate].empty()) continue;
                 fluid_settings_t* s = SettingsFor(rate);
                 lock.unlock();
                 fluid_synth_t* synth = Make(s);
                 lock.lock();
-                if (synth) idle[rate].push_back(synth);
+                if (synth) spares[rate].push_back(synth);
                 changed.notify_all();
                 continue;
             }
@@ -130,7 +127,7 @@ void Prepare(int32_t sampleRate) {
         CheckFontFile();
         pool.font = Pool::Font::Loading;
     }
-    if (pool.idle[sampleRate].empty()) pool.spareWanted.insert(sampleRate);
+    if (pool.spares[sampleRate].empty()) pool.spareWanted.insert(sampleRate);
     if (!pool.working) {
         pool.working = true;
         std::thread([&pool] { pool.Work(); }).detach();
@@ -144,10 +141,10 @@ fluid_synth_t* Acquire(int32_t sampleRate) {
     pool.changed.wait(lock, [&] { return pool.font != Pool::Font::Loading; });
     if (pool.font != Pool::Font::Ready) return nullptr;
     fluid_synth_t* synth = nullptr;
-    auto& idle = pool.idle[sampleRate];
-    if (!idle.empty()) {
-        synth = idle.back();
-        idle.pop_back();
+    auto& spares = pool.spares[sampleRate];
+    if (!spares.empty()) {
+        synth = spares.back();
+        spares.pop_back();
     }
     // The next piece finds a spare ready.
     pool.spareWanted.insert(sampleRate);
@@ -161,7 +158,6 @@ fluid_synth_t* Acquire(int32_t sampleRate) {
         lock.unlock();
     }
     std::lock_guard synthLock(Lock());
-    fluid_synth_system_reset(synth);
     // Linear interpolation: a third of the default's cost, and General MIDI sounds do not need more.
     fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
     return synth;
@@ -169,22 +165,8 @@ fluid_synth_t* Acquire(int32_t sampleRate) {
 
 void Release(fluid_synth_t* synth) noexcept {
     if (!synth) return;
-    Pool& pool = ThePool();
-    const auto rate = [&] {
-        double r = 0;
-        fluid_settings_getnum(fluid_synth_get_settings(synth), "synth.sample-rate", &r);
-        return static_cast<int32_t>(r);
-    }();
-    {
-        std::lock_guard lock(pool.mutex);
-        auto& idle = pool.idle[rate];
-        if (idle.size() < kIdlePerRate) {
-            idle.push_back(synth);
-            return;
-        }
-    }
     std::lock_guard synthLock(Lock());
-    fluid_synth_remove_sfont(synth, pool.sfont);  // the owner keeps it
+    fluid_synth_remove_sfont(synth, ThePool().sfont);  // the owner keeps it
     delete_fluid_synth(synth);
 }
 

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace qxsound::platform {
 
 namespace {
 
 constexpr int kChannels = 16;
+// FluidSynth's own block: it takes events and renders in steps of this many frames.
+constexpr int32_t kBlock = 64;
 // How long released notes may ring on after a piece's end.
 constexpr double kLongestTail = 2.0;
 
@@ -28,14 +29,13 @@ public:
         std::lock_guard lock(MidiSynth::Lock());
         if (from != next_) JumpTo(from);
         const auto& events = file_->Events();
-        int32_t done = 0;
-        while (done < frames) {
-            const int64_t now = from + done;
-            for (; event_ < events.size() && FrameOf(events[event_]) <= now; ++event_) Send(events[event_]);
-            const int64_t until = event_ < events.size() ? FrameOf(events[event_]) : INT64_MAX;
-            const auto n = static_cast<int32_t>(std::min<int64_t>(frames - done, until - now));
-            Synthesise(out + 2 * static_cast<std::ptrdiff_t>(done), n);
-            done += n;
+        for (int32_t done = 0; done < frames;) {
+            if (left_ == 0) {
+                // The synthesizer takes an event at the start of its next block.
+                for (; event_ < events.size() && FrameOf(events[event_]) <= from + done; ++event_) Send(events[event_]);
+                NextBlock();
+            }
+            done += TakeBlock(out + 2 * static_cast<std::ptrdiff_t>(done), frames - done);
         }
         next_ = from + frames;
     }
@@ -46,7 +46,10 @@ public:
         if (tail_ == 0) ReleaseNotes();
         if (fluid_synth_get_active_voice_count(synth_) == 0 || tail_ >= static_cast<int64_t>(kLongestTail * rate_))
             return false;
-        Synthesise(out, frames);
+        for (int32_t done = 0; done < frames;) {
+            if (left_ == 0) NextBlock();
+            done += TakeBlock(out + 2 * static_cast<std::ptrdiff_t>(done), frames - done);
+        }
         tail_ += frames;
         return true;
     }
@@ -89,8 +92,8 @@ private:
     // Continues at frame `to`: the notes sounding are released (they ring on), the channels take
     // the programs and controllers the file has set before `to`.
     void JumpTo(int64_t to) noexcept {
-        ReleaseNotes();
-        for (int ch = 0; ch < kChannels; ++ch) {
+        if (next_ >= 0) ReleaseNotes();
+        for (int ch = 0; ch < kChannels && next_ >= 0; ++ch) {
             fluid_synth_cc(synth_, ch, 121, 0);  // reset controllers
             fluid_synth_cc(synth_, ch, 7, 100);
             fluid_synth_cc(synth_, ch, 10, 64);
@@ -102,14 +105,22 @@ private:
         tail_ = 0;
     }
 
-    void Synthesise(float* out, int32_t frames) noexcept {
-        if (frames <= 0) return;
-        if (scratch_.size() < 2 * static_cast<std::size_t>(frames)) scratch_.resize(2 * static_cast<std::size_t>(frames));
-        fluid_synth_write_float(synth_, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-        const float* __restrict src = scratch_.data();
+    // Synthesises one block. Whole blocks only: a synthesizer goes back to the pool with none of
+    // its output left over for the next piece.
+    void NextBlock() noexcept {
+        fluid_synth_write_float(synth_, kBlock, block_, 0, 2, block_, 1, 2);
+        left_ = kBlock;
+    }
+
+    // Adds what is left of the block, up to `frames` frames; returns how many.
+    int32_t TakeBlock(float* out, int32_t frames) noexcept {
+        const int32_t n = std::min(left_, frames);
+        const float* __restrict src = block_ + 2 * (kBlock - left_);
         float* __restrict dst = out;
 #pragma omp simd
-        for (int32_t i = 0; i < 2 * frames; ++i) dst[i] += src[i];
+        for (int32_t i = 0; i < 2 * n; ++i) dst[i] += src[i];
+        left_ -= n;
+        return n;
     }
 
     std::shared_ptr<const MidiFile> file_;
@@ -119,7 +130,8 @@ private:
     int64_t next_ = -1;        // the frame the last call ended at
     std::size_t event_ = 0;    // the next event to send
     int64_t tail_ = 0;         // frames rendered after the end
-    std::vector<float> scratch_;
+    float block_[2 * kBlock];
+    int32_t left_ = 0;         // frames of block_ not yet taken
 };
 
 }  // namespace

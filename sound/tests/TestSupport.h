@@ -42,6 +42,14 @@ void WriteWav(const std::filesystem::path& path, const std::vector<float>& sampl
 std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key = 60, int32_t program = 0);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
+// One event of a track: its tick and its bytes (status included).
+struct MidiEventAt {
+    uint32_t tick;
+    std::vector<uint8_t> bytes;
+};
+// A format-1 file of `tracks` (events in time order each), ending each track at its last event.
+std::vector<uint8_t> SmfBytes(int32_t division, const std::vector<std::vector<MidiEventAt>>& tracks);
+
 // The OpenAL devices behind the context's output device and performance.
 std::shared_ptr<qxsound::platform::OpenALDevice> OutputDevice();
 std::shared_ptr<qxsound::platform::OpenALDevice> PerformanceDevice();
