@@ -52,14 +52,17 @@ struct Pool {
     }
 
     void LoadFont() {  // mutex not held; the only thread touching owner/sfont until Ready
-        std::unique_lock lock(mutex);
-        fluid_settings_t* s = SettingsFor(44100);
-        lock.unlock();
+        // The owner never plays: one voice instead of 256 saves megabytes.
+        fluid_settings_t* s = new_fluid_settings();
+        fluid_settings_setint(s, "synth.polyphony", 1);
+        fluid_settings_setint(s, "synth.reverb.active", 0);
+        fluid_settings_setint(s, "synth.chorus.active", 0);
         fluid_synth_t* synth = new_fluid_synth(s);
         const int id = synth ? fluid_synth_sfload(synth, kSoundFont, 0) : FLUID_FAILED;
-        lock.lock();
+        std::lock_guard lock(mutex);
         if (id == FLUID_FAILED) {
             if (synth) delete_fluid_synth(synth);
+            delete_fluid_settings(s);
             font = Font::Failed;
         } else {
             owner = synth;

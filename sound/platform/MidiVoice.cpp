@@ -24,8 +24,11 @@ public:
 
     int32_t Channels() const noexcept override { return 2; }
 
-    void MixInto(float* out, int64_t from, int32_t frames) noexcept override {
-        if (!Ready()) return;
+    void Render(float* out, int64_t from, int32_t frames) noexcept override {
+        if (!Ready()) {
+            std::fill(out, out + 2 * static_cast<std::ptrdiff_t>(frames), 0.0f);
+            return;
+        }
         std::lock_guard lock(MidiSynth::Lock());
         if (from != next_) JumpTo(from);
         const auto& events = file_->Events();
@@ -40,7 +43,7 @@ public:
         next_ = from + frames;
     }
 
-    bool MixTail(float* out, int32_t frames) noexcept override {
+    bool RenderTail(float* out, int32_t frames) noexcept override {
         if (!synth_) return false;
         std::lock_guard lock(MidiSynth::Lock());
         if (tail_ == 0) ReleaseNotes();
@@ -112,13 +115,10 @@ private:
         left_ = kBlock;
     }
 
-    // Adds what is left of the block, up to `frames` frames; returns how many.
+    // Writes what is left of the block, up to `frames` frames; returns how many.
     int32_t TakeBlock(float* out, int32_t frames) noexcept {
         const int32_t n = std::min(left_, frames);
-        const float* __restrict src = block_ + 2 * (kBlock - left_);
-        float* __restrict dst = out;
-#pragma omp simd
-        for (int32_t i = 0; i < 2 * n; ++i) dst[i] += src[i];
+        std::copy_n(block_ + 2 * (kBlock - left_), 2 * n, out);
         left_ -= n;
         return n;
     }

@@ -36,8 +36,8 @@ public:
     // Feed the stream (again) from its producer.
     void Start(Stream& stream) { stream.Start(); }
     // Stops the stream's source at once and takes back its queued audio (see Stream::Halt); Start
-    // is not needed to feed it again.
-    void Halt(Stream& stream) { stream.Halt(); }
+    // is not needed to feed it again. Returns the frames of the stream heard.
+    int64_t Halt(Stream& stream) { return stream.Halt(); }
     // Have the streams serviced now instead of at their next tick.
     void Wake();
     // One refill of every stream on the calling thread; what RenderLoopback runs before each slice.

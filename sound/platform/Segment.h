@@ -23,12 +23,12 @@ class SegmentVoice {
 public:
     virtual ~SegmentVoice() = default;
     virtual int32_t Channels() const noexcept = 0;  // 1 or 2
-    // Adds the content's frames [from, from + frames) to `out`. A call that does not continue where
-    // the last one ended is a jump (a loop, a start point).
-    virtual void MixInto(float* out, int64_t from, int32_t frames) noexcept = 0;
-    // After the last frame: adds what still sounds (a synthesiser's released notes); false once
-    // there is nothing more.
-    virtual bool MixTail(float* out, int32_t frames) noexcept {
+    // Writes the content's frames [from, from + frames) to `out`. A call that does not continue
+    // where the last one ended is a jump (a loop, a start point).
+    virtual void Render(float* out, int64_t from, int32_t frames) noexcept = 0;
+    // After the last frame: writes what still sounds (a synthesiser's released notes); false, with
+    // nothing written, once there is nothing more.
+    virtual bool RenderTail(float* out, int32_t frames) noexcept {
         static_cast<void>(out);
         static_cast<void>(frames);
         return false;
@@ -53,8 +53,14 @@ struct SegmentContent {
 };
 
 // One playing instance. Rendered by its path on the mixer thread; stopped from the host thread.
+//
+// A state keeps what it gave its path for the last kHistorySeconds: when the path's stream takes
+// back queued audio (a state stopped or started beside it), the state gives those frames again, so
+// stopping and starting are heard at once and nothing else on the path skips.
 class SegmentState final : public DirectMusicSegmentState8 {
 public:
+    static constexpr double kHistorySeconds = 0.6;  // more than a stream ever keeps queued
+
     struct Cursor {
         int64_t position = 0;     // frame in the segment
         int32_t repeatsLeft = 0;  // -1: without end
@@ -66,22 +72,32 @@ public:
         int64_t loopEnd = 0;
         Cursor cursor;
     };
+    // How the state reaches its path: how many of the path's output frames have been heard, and a
+    // halt of the path's stream that returns the frames heard.
+    struct PathLink {
+        std::function<int64_t()> heard;
+        std::function<int64_t()> halt;
+    };
 
     SegmentState(Plan plan, int32_t startMusicTime, int32_t sampleRate);
 
-    // Adds up to `frames` frames (of the state's channel count) to `out`, whose first frame is the
-    // path's output frame `at`; returns false once the state has nothing more to add.
+    // Adds `frames` frames (of the state's channel count) to `out`, whose first frame is the path's
+    // output frame `at`; returns false, adding nothing, once the state has nothing more to give.
     bool MixInto(float* out, int32_t frames, int64_t at) noexcept;
-    // Ends the state; returns where it stood.
-    Cursor End() noexcept;
+    // The path took back its last `frames` frames, unheard: they are given again.
+    void Rewind(int64_t frames) noexcept;
+    // Ends the state and, with `haltPath`, halts its path's stream so that it is silent at once
+    // (the path must not be locked). Returns where it stood in what was heard.
+    Cursor End(bool haltPath = true);
     // Whether the state has rendered its last frame, or was ended.
     bool Finished() const noexcept { return finished_.load(std::memory_order_acquire); }
-    // Finished, and nothing more (a synthesiser's release) is added to the path's output.
+    // Finished, and nothing more (a synthesiser's release, frames given again) is added.
     bool Done() const noexcept { return done_.load(std::memory_order_acquire); }
+    // Done, and too long ago to be given again: the path may drop it.
+    bool Gone(int64_t pathFrame) noexcept;
 
-    // Where the state is heard: `heard` tells how many frames of the path's output have been heard.
     // Set by the path before the state is first rendered.
-    void HeardThrough(std::function<int64_t()> heard) { heard_ = std::move(heard); }
+    void Link(PathLink link) { link_ = std::move(link); }
     // Finished, and its last frame has been heard: a state that ran to its end counts as playing
     // until the path has played it out. One that was ended is over at once.
     bool Over() const;
@@ -90,14 +106,26 @@ public:
     int32_t Channels() const noexcept { return channels_; }
 
 private:
+    // Renders `frames` new frames into the history at its head; false once there is nothing more.
+    bool RenderNew(int32_t frames, int64_t at) noexcept;
+    void AddHistory(float* out, int64_t back, int32_t frames) const noexcept;
+
     Plan plan_;
     int32_t startMusicTime_;
     int32_t sampleRate_;
     int32_t channels_;
-    std::mutex mutex_;  // the cursor and the voice: mixer thread and stopping host thread
+    mutable std::mutex mutex_;  // all below: mixer thread and stopping host thread
+    std::vector<float> history_;  // a ring of the last frames given
+    int64_t historyFrames_;
+    int64_t written_ = 0;       // frames ever written to the history (its head is written_ % size)
+    int64_t replay_ = 0;        // frames behind the head still to be given again
+    int64_t newAt_ = 0;         // the path frame the next new frame goes to
+    int64_t jumpAt_ = -1;       // the path frame of the last loop jump
+    int64_t doneAt_ = 0;        // the path frame after the last new frame, once done
+    bool cut_ = false;          // ended by the host
     std::atomic<bool> finished_{false};
     std::atomic<bool> done_{false};
-    std::function<int64_t()> heard_;
+    PathLink link_;
     std::atomic<int64_t> lastFrame_{0};  // the path's output frame after the last; 0: none, or ended
 };
 
