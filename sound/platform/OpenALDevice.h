@@ -5,6 +5,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,6 +33,10 @@ public:
     int32_t StereoSources() const noexcept { return stereoSources_; }
     bool HasEfx() const noexcept { return efx_; }
     Mixer& GetMixer() noexcept { return *mixer_; }
+    // Seconds of audio the device has played out (mixed, less what is still on its way to the
+    // speakers); a loopback device counts what it rendered. Without OpenAL Soft's device clock,
+    // the time since the device opened.
+    double HeardSeconds() const noexcept;
 
     // Loopback devices: renders `frames` stereo float frames into `out`. With `serviceStreams` the
     // streams are refilled before every slice, so streamed audio never underruns in a measurement.
@@ -50,6 +55,8 @@ private:
     int32_t monoSources_ = 0;
     int32_t stereoSources_ = 0;
     std::unique_ptr<Mixer> mixer_;
+    bool deviceClock_ = false;
+    std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
 };
 
 // Makes a device's context the calling thread's current one for its lifetime.
