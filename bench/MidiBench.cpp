@@ -80,6 +80,7 @@ public:
     explicit FluidSynthPlayer(const std::string& file) {
         settings_ = new_fluid_settings();
         fluid_settings_setnum(settings_, "synth.sample-rate", kRate);
+        fluid_settings_setint(settings_, "synth.polyphony", 64);
         fluid_settings_setint(settings_, "synth.reverb.active", 0);
         fluid_settings_setint(settings_, "synth.chorus.active", 0);
         fluid_settings_setstr(settings_, "player.timing-source", "sample");

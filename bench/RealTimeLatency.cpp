@@ -157,7 +157,7 @@ void OpenALChild(int32_t period, std::ostream& out) {
     const auto midiFile = dir / "note.mid";
     {
         const std::vector<uint8_t> smf = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0,
-                                          0, 15, 0x00, 0x90, 60, 127, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+                                          0, 13, 0x00, 0x90, 60, 127, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
         std::ofstream(midiFile, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()),
                                                         static_cast<std::streamsize>(smf.size()));
     }

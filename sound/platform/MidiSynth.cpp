@@ -18,6 +18,9 @@ namespace qxsound::platform::MidiSynth {
 namespace {
 
 constexpr const char* kSoundFont = QXSOUND_GM_SOUNDFONT;
+// Voices of a synthesizer that plays: DirectMusic's default synthesizer has 64 as well, and a
+// synthesizer of FluidSynth's default 256 takes 2 MB more.
+constexpr int kPolyphony = 64;
 void Quiet(int, const char*, void*) {}
 
 struct Pool {
@@ -36,6 +39,7 @@ struct Pool {
         if (!s) {
             s = new_fluid_settings();
             fluid_settings_setnum(s, "synth.sample-rate", rate);
+            fluid_settings_setint(s, "synth.polyphony", kPolyphony);
             fluid_settings_setint(s, "synth.reverb.active", 0);
             fluid_settings_setint(s, "synth.chorus.active", 0);
         }

@@ -72,6 +72,7 @@ std::vector<uint8_t> Band() {
 std::vector<float> FluidSynthRender(const std::vector<uint8_t>& smf, int32_t frames) {
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_settings_setint(settings, "synth.polyphony", 64);
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setstr(settings, "player.timing-source", "sample");
