@@ -71,7 +71,7 @@ void SegmentState::AddHistory(float* out, int64_t back, int32_t frames) const no
     }
 }
 
-bool SegmentState::RenderNew(int32_t frames, int64_t at) noexcept {
+void SegmentState::RenderNew(int32_t frames, int64_t at) noexcept {
     Cursor& c = plan_.cursor;
     const bool loops = plan_.loopEnd > plan_.loopStart;
     while (frames > 0) {
@@ -110,7 +110,6 @@ bool SegmentState::RenderNew(int32_t frames, int64_t at) noexcept {
         }
         at += room;
     }
-    return !done_.load(std::memory_order_relaxed);
 }
 
 bool SegmentState::MixInto(float* out, int32_t frames, int64_t at) noexcept {

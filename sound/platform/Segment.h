@@ -106,8 +106,9 @@ public:
     int32_t Channels() const noexcept { return channels_; }
 
 private:
-    // Renders `frames` new frames into the history at its head; false once there is nothing more.
-    bool RenderNew(int32_t frames, int64_t at) noexcept;
+    // Renders `frames` new frames, the first for the path's frame `at`, into the history at its
+    // head (silence once the state is done).
+    void RenderNew(int32_t frames, int64_t at) noexcept;
     void AddHistory(float* out, int64_t back, int32_t frames) const noexcept;
 
     Plan plan_;
