@@ -45,6 +45,9 @@ public:
     // Stops feeding the streams (safe twice); they stay open.
     void Shutdown();
 
+    // How often the open streams ran dry while their producers had audio to give.
+    int64_t Underruns();
+
     // How far ahead this device's streams are queued, from the period the device reports.
     const StreamTiming& Timing() const noexcept { return timing_; }
 

@@ -4,6 +4,7 @@
 
 #include "LibraryContext.h"
 #include "Loader.h"
+#include "Mixer.h"
 #include "MidiFile.h"
 #include "Performance.h"
 
@@ -11,9 +12,11 @@
 #include <qxsound/SoundEngine8.h>
 
 #include <fluidsynth.h>
+#include <sndfile.h>
 
 #include <cmath>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 using namespace qxsound;
@@ -305,6 +308,32 @@ TEST_F(MidiTest, DamagedTracksAreRefusedAtLoad) {
         EXPECT_FALSE(sound.Load(File("bad.mid", smf))) << "track " << i;
         EXPECT_EQ(sound.Name(), "good.mid") << "track " << i;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// On the null backend, which plays out in real time, the feeding threads alone keep the streams
+// queued: synthesising two pieces must not starve the streams of sixteen wave voices.
+class MidiRealTime : public qxtest::SoundTest {};
+
+TEST_F(MidiRealTime, TwoPiecesAndSixteenVoicesWithoutAnUnderrun) {
+    auto engine = std::make_shared<SoundEngine8>();
+    const auto band = Dir() / "band.mid";
+    qxtest::WriteBytes(band, Band());
+    const auto tone = Dir() / "tone.wav";
+    qxtest::WriteWav(tone, qxtest::Sine(0.5, 440.0, 44100, 1, 0.1f), 1, 44100, SF_FORMAT_PCM_16);
+    std::vector<std::unique_ptr<SoundDx8>> sounds;
+    for (int i = 0; i < 18; ++i) {
+        sounds.push_back(std::make_unique<SoundDx8>());
+        ASSERT_TRUE(sounds.back()->Load(i < 2 ? band.string() : tone.string()));
+        sounds.back()->RepeatsOfLoopingPortion(-1);
+    }
+    for (auto& sound : sounds) ASSERT_TRUE(sound->Play());
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    for (auto& sound : sounds) EXPECT_EQ(sound->PlayState(), QX_PLAYSTATE_PLAYING);
+    EXPECT_EQ(qxtest::PerformanceDevice()->GetMixer().Underruns(), 0);
 }
 
 }  // namespace
