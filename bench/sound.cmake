@@ -1,4 +1,5 @@
-# QXSound: play-to-sound latency and mixing cost per voice, beside raw OpenAL Soft sources.
+# QXSound: play-to-sound latency and mixing cost per voice, beside raw OpenAL Soft sources; MP3
+# inspection per file, beside the bare system calls.
 if(TARGET qxsound)
   find_package(OpenAL REQUIRED)
   find_package(Threads REQUIRED)
@@ -6,7 +7,8 @@ if(TARGET qxsound)
   pkg_check_modules(BENCH_SNDFILE REQUIRED IMPORTED_TARGET sndfile)
   pkg_check_modules(BENCH_FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
   add_executable(qxsound_bench ${CMAKE_CURRENT_LIST_DIR}/QXSoundBench.cpp ${CMAKE_CURRENT_LIST_DIR}/RealTimeLatency.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MidiBench.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/MidiBench.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Mp3InspectionBench.cpp)
   target_include_directories(qxsound_bench PRIVATE
     ${PROJECT_SOURCE_DIR}/sound/src ${PROJECT_SOURCE_DIR}/sound/platform ${OPENAL_INCLUDE_DIR})
   target_compile_definitions(qxsound_bench PRIVATE AL_ALEXT_PROTOTYPES ORVANE_DATA_DIR="${ORVANE_DATA_DIR}"

@@ -12,14 +12,17 @@
 // - Angles are radians. Mesh3D::RotateY(a) with a > 0 turns the mesh to its right
 //   (forward (0,0,1) becomes (sin a, 0, cos a)).
 // - Screen coordinates are pixels of the 800 x 600 picture, x to the right, y down, whatever the
-//   size of the real window (the picture is scaled up letter-boxed on a desktop full screen).
+//   size of the real window (the picture is scaled up letter-boxed on a desktop full screen, or
+//   shown unscaled in its middle where OpenGL runs in software).
 // - Colours are 32-bit ARGB (0xAARRGGBB); -1 (0xFFFFFFFF) is opaque white. Globals3D::RGBA packs one.
 // - File names: backslashes are read as '/', a relative name resolves in the search directory
 //   (Engine3D::SetSearchDirectory, else the current directory); when no file has the exact name,
 //   a file in the same folder whose name differs only in letter case is used.
 // - Failures: a missing or corrupt texture, model, height map, shader or font file, and a failed
 //   screenshot or window, throw quarvex::EngineError naming the file and what is wrong. Nothing
-//   in the engine ends the process.
+//   in the engine ends the process unless asked to (Engine3D::EndProcess, EndProcessWithError).
+// - Meshes and billboards stay in the scene while the game holds a handle to them; the last
+//   handle dropped takes the mesh out of the scene.
 // - Drawing is deferred: Clear starts a frame, RenderSky / Landscape3D::Render / RenderAll /
 //   UpdateParticles mark what the frame shows, and Present draws the 3D scene with the camera as it
 //   is then, followed by the frame's 2D drawings (in call order), then fades, and shows it. So 2D
@@ -113,23 +116,27 @@ struct Draw2D {
 // Display options for Engine3D::SetDisplayOption.
 enum DisplayOption : int32_t {
     DISPLAY_DEFAULT = 0,       // accepted, no effect
-    DISPLAY_FRAME_PACING = 1,  // true (default): vsync and a cap at the display refresh (60 Hz where
-                               // unknown); false: present as fast as possible (benchmarks)
+    DISPLAY_FRAME_PACING = 1,  // true (default): 60 frames per second of the clock on every display
+                               // (with vsync where it refreshes at a whole multiple of 60 Hz, so a
+                               // 144 Hz display or Xvfb changes nothing); false: present as fast
+                               // as possible (benchmarks)
 };
 
 // The engine itself: display, frame start and end, frame rate, screenshot.
 class Engine3D {
 public:
     Engine3D();
-    ~Engine3D();  // closes the window if this object opened it
+    ~Engine3D();  // closes the window if this object opened it (other Engine3D objects do not)
     Engine3D(const Engine3D&) = delete;
     Engine3D& operator=(const Engine3D&) = delete;
 
     void SetStartupFlag(bool flag);  // accepted, no effect
     void SetWindowTitle(std::string_view title);
     // Opens a desktop full-screen window (no display-mode switch) showing a width x height picture
-    // scaled up letter-boxed, with an OpenGL 3.3 core context. bits, the flag and the last
-    // integer are accepted and have no effect. Throws EngineError when no window can be opened.
+    // scaled up letter-boxed, with an OpenGL 3.3 core context; where OpenGL runs in software
+    // (no GPU) the picture is shown pixel for pixel in the middle instead, as scaling it would
+    // cost more than a frame's time. bits, the flag and the last integer are accepted and have
+    // no effect. Throws EngineError when no window can be opened.
     void InitFullScreen(int32_t width, int32_t height, int32_t bits = 32, bool flag = true,
                         int32_t option = 0);
     void SetDisplayOption(int32_t option, bool value);
@@ -139,7 +146,7 @@ public:
     void Clear(bool flag = false);
     // Draws and shows the frame (see the conventions above), paces it and processes window events.
     void Present();
-    // Frames presented per second, measured over the last second (0 before the first second).
+    // Frames presented per second, measured over the last second (0 before two frames).
     float GetFramesPerSecond() const;
     void SetIdleMode(int32_t mode);  // accepted, no effect
     // Writes the last presented 800 x 600 picture as a 24-bit BMP. A Windows drive path
@@ -149,7 +156,8 @@ public:
 
     // Lets the window system process pending events (keyboard, mouse, window). Present does it too.
     static void ProcessMessages();
-    // True once the user asked to close the window (window manager close, Alt+F4).
+    // True once the user asked to close the window (its close button, Alt+F4, SIGINT/SIGTERM);
+    // it stays true. The game leaves as by its Exit buttons.
     static bool QuitRequested();
     // True when InitFullScreen opened a display.
     static bool HasDisplay();
@@ -158,6 +166,11 @@ public:
     // Closes the display and drops the whole engine state (scene, textures, fonts, input). For
     // tests and for hosts that start the engine more than once in one process.
     static void Reset();
+    // End the process after releasing the engine (window, OpenGL context, pointer grab): with the
+    // status, or with status 1 after printing "<program>: <message>" as one line on stderr (a
+    // failure that ends the game). Standard exit: atexit handlers and static destructors run.
+    [[noreturn]] static void EndProcess(int status);
+    [[noreturn]] static void EndProcessWithError(std::string_view message);
 };
 
 // Fades of the whole picture; both return at once and run over the given milliseconds.
@@ -213,6 +226,8 @@ public:
     void RenderSky();
     // This frame shows every shown mesh and billboard and every particle emitter updated in it.
     void RenderAll();
+    // Meshes and billboards in the scene (those the game still holds).
+    int32_t MeshCount() const;
 };
 
 // Loads textures from image files (JPEG, BMP, PNG, ...).
@@ -221,8 +236,10 @@ public:
     void SetLoadMode(int32_t mode);  // accepted, no effect
     // Loads the file; width/height -1 keep the stored size, other values resample the image.
     // Pixels of the colour key's RGB become transparent (0 = no key; JPEG files match within a
-    // small tolerance). A non-empty name registers the texture under it, case-insensitively,
-    // replacing an earlier texture of that name. The flag is accepted. Throws on a bad file.
+    // small tolerance), judged before resampling. A non-empty name registers the texture under
+    // it, case-insensitively; loading a registered name again returns the same handle with the
+    // new picture, so everything built with it shows the new one. The flag is accepted. Throws
+    // on a bad file.
     TexturePtr LoadTexture(std::string_view file, std::string_view name = "", int32_t width = -1,
                            int32_t height = -1, Color colorKey = 0, bool flag = true);
 };
@@ -266,9 +283,12 @@ public:
     bool IsKeyPressed(int32_t scanCode);
     // Pointer position in 800 x 600 pixels and the left (1) and right (2) buttons.
     void GetMouseState(int32_t& x, int32_t& y, bool& button1, bool& button2);
-    // Mouse motion since the last call, in pixels; wheel in notches. While the game reads motion
-    // every frame the pointer is captured (SDL relative mouse mode), so motion never stops at the
-    // screen edge; a frame presented without reading it releases the pointer again.
+    // Mouse motion since the last call, in pixels of the 800 x 600 picture; wheel in notches.
+    // While the game reads motion every frame the pointer is captured (SDL relative mouse mode),
+    // so motion never stops at the screen edge; a frame presented without reading it releases the
+    // pointer again. Motion counts only while the pointer is captured, from the frame after the
+    // first that read it: motion of the free pointer (menus, SetMousePosition) moves the pointer
+    // and never reaches play.
     void GetMouseMovement(int32_t& dx, int32_t& dy, bool& button1, bool& button2, bool& button3,
                           int32_t& wheel);
     void GetMouseMovement(int32_t& dx, int32_t& dy);
@@ -278,6 +298,7 @@ public:
     static void SimulateKey(int32_t scanCode, bool down);
     static void SimulateMouseButton(int32_t button, bool down);  // 1 left, 2 right, 3 middle
     static void SimulateMouseMotion(int32_t dx, int32_t dy);      // also moves the pointer
+    static void SimulateQuit();                                   // the window's close button
     // The DirectInput scan code of an SDL scan code (SDL_Scancode value), 0 when it has none.
     static int32_t ScanCodeFromSdl(int32_t sdlScancode);
 };
@@ -307,7 +328,8 @@ public:
     void SetMeshFlag(bool flag);                     // accepted, no effect
     void SetMeshOption2(int32_t option);             // accepted, no effect
     // Shows the effect texture (animated from this call on) instead of the mesh's texture,
-    // with the effect's blend. A null effect removes it. The flag is accepted.
+    // with the effect's blend; an effect that plays once plays again when the mesh is moved
+    // (SetPosition) after it ended. A null effect removes it. The flag is accepted.
     void SetEffectTexture(const EffectTexturePtr& effect, bool flag = true);
     void ClearGeometry();
     // Adds one triangle in local coordinates. Texture coordinates: first corner (0, 0), second

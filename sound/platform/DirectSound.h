@@ -5,6 +5,8 @@
 #include <qxsound/DSCAPS.h>
 #include <qxsound/Error.h>
 
+#include <qxcommon/Vector3.h>
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -59,6 +61,19 @@ inline void CheckBufferVolume(int32_t volume) {
         throw Error(DSERR_INVALIDPARAM, "volume " + std::to_string(volume) + " is outside -10000 to 0");
 }
 
+// 3D processing modes.
+inline constexpr int32_t DS3DMODE_NORMAL = 0;
+inline constexpr int32_t DS3DMODE_HEADRELATIVE = 1;
+inline constexpr int32_t DS3DMODE_DISABLE = 2;
+
+// 3D defaults and limits.
+inline constexpr int32_t DS3D_MINCONEANGLE = 0;
+inline constexpr int32_t DS3D_MAXCONEANGLE = 360;
+inline constexpr float DS3D_DEFAULTMINDISTANCE = 1.0f;
+inline constexpr float DS3D_DEFAULTMAXDISTANCE = 1000000000.0f;
+inline constexpr float DS3D_MAXDOPPLERFACTOR = 10.0f;
+inline constexpr float DS3D_MAXROLLOFFFACTOR = 10.0f;
+
 struct DSBUFFERDESC {
     int32_t lFlags = 0;
     int32_t lBufferBytes = 0;
@@ -78,6 +93,7 @@ struct DSCURSORS {
 };
 
 class DirectSound3DBuffer8;
+class DirectSound3DListener8;
 
 class DirectSoundSecondaryBuffer8 {
 public:
@@ -112,6 +128,63 @@ public:
     virtual void SetSpeakerConfig(int32_t config) = 0;
     virtual std::shared_ptr<DirectSoundSecondaryBuffer8> CreateSoundBufferFromFile(const std::string& fileName,
                                                                                    const DSBUFFERDESC& desc) = 0;
+    // The device's one 3D listener (what DirectSound reaches through its primary buffer): every
+    // call gives the same listener.
+    virtual std::shared_ptr<DirectSound3DListener8> GetDirectSound3DListener() = 0;
+};
+
+// The 3D control of a buffer created with DSBCAPS_CTRL3D. Vectors are in DirectSound's left-handed
+// axes (x right, y up, z forward from the listener's default orientation). Every setter takes effect
+// at once, as DirectSound's DS3D_IMMEDIATE does; values outside DirectSound's ranges throw
+// DSERR_INVALIDPARAM.
+class DirectSound3DBuffer8 {
+public:
+    virtual ~DirectSound3DBuffer8() = default;
+
+    // Degrees, 0 to 360: the full angle of the inside and of the outside cone.
+    virtual void GetConeAngles(int32_t& inside, int32_t& outside) = 0;
+    virtual void SetConeAngles(int32_t inside, int32_t outside) = 0;
+    virtual qxcommon::Vector3 GetConeOrientation() = 0;
+    virtual void SetConeOrientation(const qxcommon::Vector3& orientation) = 0;
+    // Hundredths of a decibel, -10000 to 0: the level outside the outside cone.
+    virtual int32_t GetConeOutsideVolume() = 0;
+    virtual void SetConeOutsideVolume(int32_t volume) = 0;
+    virtual float GetMaxDistance() = 0;
+    virtual void SetMaxDistance(float distance) = 0;
+    virtual float GetMinDistance() = 0;
+    virtual void SetMinDistance(float distance) = 0;
+    // DS3DMODE_NORMAL, DS3DMODE_HEADRELATIVE or DS3DMODE_DISABLE.
+    virtual int32_t GetMode() = 0;
+    virtual void SetMode(int32_t mode) = 0;
+    virtual qxcommon::Vector3 GetPosition() = 0;
+    virtual void SetPosition(const qxcommon::Vector3& position) = 0;
+    virtual qxcommon::Vector3 GetVelocity() = 0;
+    virtual void SetVelocity(const qxcommon::Vector3& velocity) = 0;
+    virtual std::shared_ptr<DirectSoundSecondaryBuffer8> GetDirectSoundBuffer() = 0;
+};
+
+// The listener of a device's 3D sounds, in the axes of DirectSound3DBuffer8; setters take effect at
+// once.
+class DirectSound3DListener8 {
+public:
+    virtual ~DirectSound3DListener8() = default;
+
+    // Metres per distance unit (above 0): scales the speed of sound for the Doppler effect.
+    virtual float GetDistanceFactor() = 0;
+    virtual void SetDistanceFactor(float factor) = 0;
+    // 0 to DS3D_MAXDOPPLERFACTOR times the real-world effect.
+    virtual float GetDopplerFactor() = 0;
+    virtual void SetDopplerFactor(float factor) = 0;
+    // 0 to DS3D_MAXROLLOFFFACTOR times the real-world attenuation over distance, for every 3D buffer.
+    virtual float GetRolloffFactor() = 0;
+    virtual void SetRolloffFactor(float factor) = 0;
+    virtual qxcommon::Vector3 GetPosition() = 0;
+    virtual void SetPosition(const qxcommon::Vector3& position) = 0;
+    virtual qxcommon::Vector3 GetVelocity() = 0;
+    virtual void SetVelocity(const qxcommon::Vector3& velocity) = 0;
+    // Where the listener faces and which way is up: neither zero nor parallel to the other.
+    virtual void SetOrientation(const qxcommon::Vector3& front, const qxcommon::Vector3& top) = 0;
+    virtual void GetOrientation(qxcommon::Vector3& front, qxcommon::Vector3& top) = 0;
 };
 
 // Devices of one kind, addressed 1 to GetCount.

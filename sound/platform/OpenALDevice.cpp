@@ -1,6 +1,7 @@
 #include "OpenALDevice.h"
 
 #include "Mixer.h"
+#include "OpenAL3D.h"
 
 #include <qxsound/Error.h>
 
@@ -54,6 +55,7 @@ std::shared_ptr<OpenALDevice> OpenALDevice::Open(const std::string& name, bool l
     device->efx_ = alcIsExtensionPresent(device->device_, "ALC_EXT_EFX") == ALC_TRUE;
     device->deviceClock_ = alcIsExtensionPresent(device->device_, "ALC_SOFT_device_clock") == ALC_TRUE;
     device->mixer_ = std::make_unique<Mixer>(*device);
+    device->spatial_ = std::make_unique<SpatialScene>();
     return device;
 }
 

@@ -13,6 +13,7 @@
 namespace qxsound::platform {
 
 class Mixer;
+class SpatialScene;
 
 class OpenALDevice {
 public:
@@ -37,6 +38,8 @@ public:
     // speakers); a loopback device counts what it rendered. Without OpenAL Soft's device clock,
     // the time since the device opened.
     double HeardSeconds() const noexcept;
+    // The listener and the 3D buffers of this device.
+    SpatialScene& Spatial() noexcept { return *spatial_; }
 
     // Loopback devices: renders `frames` stereo float frames into `out`. With `serviceStreams` the
     // streams are refilled before every slice, so streamed audio never underruns in a measurement.
@@ -57,6 +60,7 @@ private:
     std::unique_ptr<Mixer> mixer_;
     bool deviceClock_ = false;
     std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
+    std::unique_ptr<SpatialScene> spatial_;
 };
 
 // Makes a device's context the calling thread's current one for its lifetime.

@@ -2,6 +2,7 @@
 
 #include "DeviceGuid.h"
 #include "Loader.h"
+#include "OpenAL3D.h"
 #include "OpenALSecondaryBuffer.h"
 #include "Performance.h"
 
@@ -120,6 +121,10 @@ void OpenALDirectSound::SetSpeakerConfig(int32_t config) {
 std::shared_ptr<DirectSoundSecondaryBuffer8> OpenALDirectSound::CreateSoundBufferFromFile(const std::string& fileName,
                                                                                           const DSBUFFERDESC& desc) {
     return OpenALSecondaryBuffer::FromFile(device_, fileName, desc);
+}
+
+std::shared_ptr<DirectSound3DListener8> OpenALDirectSound::GetDirectSound3DListener() {
+    return device_->Spatial().ListenerOf(device_);
 }
 
 std::shared_ptr<OpenALDevice> OpenALRoot::OpenDevice(const std::string& name) {

@@ -21,6 +21,7 @@ public:
     void SetSpeakerConfig(int32_t config) override;
     std::shared_ptr<DirectSoundSecondaryBuffer8> CreateSoundBufferFromFile(const std::string& fileName,
                                                                            const DSBUFFERDESC& desc) override;
+    std::shared_ptr<DirectSound3DListener8> GetDirectSound3DListener() override;
 
     const std::shared_ptr<OpenALDevice>& Device() const noexcept { return device_; }
     int32_t CooperativeLevel() const noexcept { return level_; }

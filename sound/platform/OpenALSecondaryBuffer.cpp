@@ -18,9 +18,11 @@ constexpr float kCentreMakeUp = 1.6788040f;
 std::shared_ptr<OpenALSecondaryBuffer> OpenALSecondaryBuffer::FromFile(std::shared_ptr<OpenALDevice> device,
                                                                        const std::string& fileName,
                                                                        const DSBUFFERDESC& desc) {
+    if ((desc.lFlags & DSBCAPS_CTRL3D) && (desc.lFlags & DSBCAPS_CTRLPAN))
+        throw Error(DSERR_INVALIDPARAM, "a 3D buffer has no pan control: its position places it");
     auto pcm = PcmData::ReadFile(fileName);
-    if (desc.lFlags & DSBCAPS_CTRL3D)
-        throw Error(DSERR_CONTROLUNAVAIL, "3D buffers are not available on this device");
+    if ((desc.lFlags & DSBCAPS_CTRL3D) && pcm->Channels() != 1)
+        throw Error(DSERR_BADFORMAT, "\"" + fileName + "\" is not mono: 3D buffers take mono data only");
     return std::shared_ptr<OpenALSecondaryBuffer>(new OpenALSecondaryBuffer(std::move(device), std::move(pcm), desc));
 }
 
@@ -36,13 +38,19 @@ OpenALSecondaryBuffer::OpenALSecondaryBuffer(std::shared_ptr<OpenALDevice> devic
         alDeleteBuffers(1, &buffer_);
         throw Error(DSERR_ALLOCATED, "no OpenAL source is left for a sound");
     }
-    alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
-    alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
-    alSourcef(source_, AL_MAX_GAIN, kCentreMakeUp);
     try {
+        if (desc_.lFlags & DSBCAPS_CTRL3D) {
+            spatial_ = std::make_unique<OpenAL3DBuffer>(*this, *device_, source_,
+                                                        (desc_.lFlags & DSBCAPS_MUTE3DATMAXDISTANCE) != 0);
+        } else {
+            alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
+            alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
+            alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+            alSourcef(source_, AL_MAX_GAIN, kCentreMakeUp);
+        }
         Upload();
     } catch (...) {
+        spatial_.reset();
         alDeleteSources(1, &source_);
         alDeleteBuffers(1, &buffer_);
         throw;
@@ -51,6 +59,7 @@ OpenALSecondaryBuffer::OpenALSecondaryBuffer(std::shared_ptr<OpenALDevice> devic
 
 OpenALSecondaryBuffer::~OpenALSecondaryBuffer() {
     ContextGuard guard(*device_);
+    spatial_.reset();
     alSourceStop(source_);
     effects_.Clear(source_);
     alSourcei(source_, AL_BUFFER, 0);
@@ -71,7 +80,7 @@ void OpenALSecondaryBuffer::Upload() {
             alBufferData(buffer_, AL_FORMAT_MONO16, pcm_->Shorts().data(), static_cast<ALsizei>(frames * 2), rate);
         else
             alBufferData(buffer_, AL_FORMAT_MONO_FLOAT32, pcm_->Floats().data(), static_cast<ALsizei>(frames * 4), rate);
-        gainScale_ = kCentreMakeUp;
+        gainScale_ = spatial_ ? 1.0f : kCentreMakeUp;  // a 3D source is panned where it stands
     } else if (pcm_->IsShort()) {
         const auto& in = pcm_->Shorts();
         std::vector<int16_t> out(frames * 2);
@@ -232,7 +241,9 @@ DSBUFFERDESC OpenALSecondaryBuffer::GetCaps() {
 }
 
 std::shared_ptr<DirectSound3DBuffer8> OpenALSecondaryBuffer::GetDirectSound3DBuffer() {
-    throw Error(DSERR_NOINTERFACE, "the buffer was created without 3D control");
+    if (!spatial_) throw Error(DSERR_NOINTERFACE, "the buffer was created without 3D control");
+    // The 3D control lives inside the buffer: holding it keeps the buffer.
+    return std::shared_ptr<DirectSound3DBuffer8>(shared_from_this(), spatial_.get());
 }
 
 void OpenALSecondaryBuffer::SetFX(int32_t count, const DSEFFECTDESC* effects, int32_t* results) {

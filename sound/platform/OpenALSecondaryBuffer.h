@@ -2,10 +2,12 @@
 // as DirectSound plays it: mono data at pan 0 stays mono (OpenAL pans it to the centre at -4.5 dB,
 // which the source gain makes up for); stereo data, and mono data once panned, is uploaded as stereo
 // on a direct-channels source, with the pan attenuating the opposite channel in the uploaded data.
+// A buffer made with DSBCAPS_CTRL3D takes mono data only and is placed by its OpenAL3DBuffer.
 #pragma once
 
 #include "DirectSound.h"
 #include "EffectChain.h"
+#include "OpenAL3D.h"
 #include "OpenALDevice.h"
 #include "Pcm.h"
 
@@ -13,7 +15,8 @@
 
 namespace qxsound::platform {
 
-class OpenALSecondaryBuffer final : public DirectSoundSecondaryBuffer8 {
+class OpenALSecondaryBuffer final : public DirectSoundSecondaryBuffer8,
+                                    public std::enable_shared_from_this<OpenALSecondaryBuffer> {
 public:
     static std::shared_ptr<OpenALSecondaryBuffer> FromFile(std::shared_ptr<OpenALDevice> device,
                                                            const std::string& fileName, const DSBUFFERDESC& desc);
@@ -57,6 +60,7 @@ private:
     int32_t pendingFrame_ = 0;
     float gainScale_ = 1.0f;  // cursor of a source that is not playing or paused
     EffectChain effects_;
+    std::unique_ptr<OpenAL3DBuffer> spatial_;  // with DSBCAPS_CTRL3D
 };
 
 }  // namespace qxsound::platform

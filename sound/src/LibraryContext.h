@@ -47,3 +47,11 @@ LibraryContext& Context();
 int32_t HiddenWindowHandle();
 
 }  // namespace qxsound
+
+namespace qxsound {
+
+// The library's uniform pseudo-random generator: the next value in [0, 1), single precision, from
+// one sequence shared by the whole process and never seeded by the library.
+float Rnd();
+
+}  // namespace qxsound

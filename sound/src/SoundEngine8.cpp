@@ -5,8 +5,10 @@
 #include "LibraryContext.h"
 #include "ModPlug.h"
 #include "SoundEngine8Core.h"
+#include "StreamOutput.h"
 
 #include <cmath>
+#include <mutex>
 
 namespace qxsound {
 
@@ -99,6 +101,11 @@ EngineCore::~EngineCore() {
 }
 
 SoundEngine8::SoundEngine8() : core_(std::make_shared<EngineCore>()) {
+    // The module player and the CD audio device stream to the output device of the calling
+    // thread's engine.
+    static std::once_flag resolverInstalled;
+    std::call_once(resolverInstalled,
+                   [] { platform::SetStreamOutputResolver([] { return Context().outputDevice; }); });
     LibraryContext& context = Context();
     ContextRollback rollback(context);
 

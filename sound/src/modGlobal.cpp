@@ -1,5 +1,6 @@
 #include <qxsound/modGlobal.h>
 
+#include "FileTitle.h"
 #include "LibraryContext.h"
 #include "SoundEngine8Core.h"
 
@@ -9,14 +10,13 @@ namespace qxsound {
 
 namespace {
 
-// A file title as the platform's file-title query gives it: the last path component, cut at a NUL.
-std::string FileTitle(std::string_view path) {
-    const auto slash = path.find_last_of("/\\");
-    const std::string_view title = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    return TrimAtNull(title.substr(0, 255));
-}
+// A file title as the platform's file-title query gives it, in a reply buffer of 255 characters.
+std::string FileTitle(std::string_view path) { return TrimAtNull(platform::GetFileTitle(path, 255)); }
 
 std::atomic<int32_t> nextWindowHandle{0x10000};
+
+// A 24-bit linear congruential sequence.
+std::atomic<uint32_t> rndState{0x50000};
 
 }  // namespace
 
@@ -41,6 +41,15 @@ void LibraryContext::Clear() {
 LibraryContext& Context() {
     thread_local LibraryContext context;
     return context;
+}
+
+float Rnd() {
+    uint32_t state = rndState.load(std::memory_order_relaxed);
+    uint32_t next;
+    do {
+        next = (state * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+    } while (!rndState.compare_exchange_weak(state, next, std::memory_order_relaxed));
+    return static_cast<float>(next) / 16777216.0f;
 }
 
 int32_t HiddenWindowHandle() {

@@ -81,6 +81,10 @@ public:
         r_->Call("CreateSoundBufferFromFile(" + f + "," + std::to_string(desc.lFlags) + ")", "CreateSoundBufferFromFile");
         return std::make_shared<FakeBuffer>(r_, desc);
     }
+    std::shared_ptr<DirectSound3DListener8> GetDirectSound3DListener() override {
+        r_->Call("GetDirectSound3DListener", "GetDirectSound3DListener");
+        throw qxsound::Error(qxsound::DSERR_NOINTERFACE, "the recording platform has no 3D listener");
+    }
 
 private:
     RecorderPtr r_;

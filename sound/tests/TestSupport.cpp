@@ -14,6 +14,7 @@
 #include <cmath>
 #include <fstream>
 #include <numbers>
+#include <sstream>
 #include <unistd.h>
 
 namespace qxtest {
@@ -126,6 +127,67 @@ std::vector<uint8_t> SmfBytes(int32_t division, const std::vector<std::vector<Mi
         file.insert(file.end(), track.begin(), track.end());
     }
     return file;
+}
+
+std::vector<uint8_t> ModBytes(int32_t rows) {
+    constexpr int kSampleBytes = 32;  // one cycle; played at period 428, about 8287 samples a second
+    std::vector<uint8_t> mod(20, 0);
+    const char title[] = "qxsound test";
+    std::copy(title, title + sizeof title - 1, mod.begin());
+    for (int i = 0; i < 31; ++i) {
+        std::vector<uint8_t> header(30, 0);
+        if (i == 0) {
+            header[23] = kSampleBytes / 2;  // length in words
+            header[25] = 64;                // volume
+            header[29] = kSampleBytes / 2;  // loop: all of it
+        }
+        mod.insert(mod.end(), header.begin(), header.end());
+    }
+    mod.push_back(1);    // song length: one pattern
+    mod.push_back(127);  // restart
+    mod.resize(mod.size() + 128, 0);
+    mod.insert(mod.end(), {'M', '.', 'K', '.'});
+    std::vector<uint8_t> pattern(64 * 4 * 4, 0);
+    constexpr int kPeriod = 428;
+    pattern[0] = static_cast<uint8_t>(kPeriod >> 8);  // row 0, channel 1: sample 1 at C-2
+    pattern[1] = static_cast<uint8_t>(kPeriod & 0xFF);
+    pattern[2] = 0x10;
+    if (rows < 64) pattern[static_cast<std::size_t>(rows - 1) * 16 + 4 + 2] = 0x0D;  // channel 2: pattern break
+    mod.insert(mod.end(), pattern.begin(), pattern.end());
+    for (int i = 0; i < kSampleBytes; ++i)
+        mod.push_back(static_cast<uint8_t>(static_cast<int8_t>(std::lround(100 * std::sin(2 * std::numbers::pi * i / kSampleBytes)))));
+    return mod;
+}
+
+std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::string& name,
+                                   const std::vector<int32_t>& seconds, const std::vector<double>& hz,
+                                   const std::string& catalog) {
+    std::ofstream bin(dir / (name + ".bin"), std::ios::binary);
+    std::ostringstream cue;
+    if (!catalog.empty()) cue << "CATALOG " << catalog << "\r\n";
+    cue << "FILE \"" << name << ".bin\" BINARY\r\n";
+    int32_t sector = 0;
+    for (std::size_t t = 0; t < seconds.size(); ++t) {
+        const bool data = hz[t] <= 0;
+        char index[96];
+        std::snprintf(index, sizeof index, "  TRACK %02zu %s\r\n    INDEX 01 %02d:%02d:%02d\r\n", t + 1,
+                      data ? "MODE1/2352" : "AUDIO", sector / 4500, sector / 75 % 60, sector % 75);
+        cue << index;
+        std::vector<int16_t> pcm;
+        if (data) {
+            pcm.resize(static_cast<std::size_t>(seconds[t]) * 44100 * 2);
+            for (std::size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(i * 2654435761u >> 16);
+        } else {
+            const auto tone = Sine(seconds[t], hz[t], 44100, 2);
+            pcm.resize(tone.size());
+            std::transform(tone.begin(), tone.end(), pcm.begin(), [](float v) { return static_cast<int16_t>(std::lround(v * 32767)); });
+        }
+        bin.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(pcm.size() * sizeof(int16_t)));
+        sector += seconds[t] * 75;
+    }
+    const auto path = dir / (name + ".cue");
+    std::ofstream(path, std::ios::binary) << cue.str();
+    return path;
 }
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {

@@ -40,6 +40,17 @@ void WriteWav(const std::filesystem::path& path, const std::vector<float>& sampl
 
 // A format-0 MIDI file at 120 beats per minute: one note (key, velocity) held for `beats`.
 std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key = 60, int32_t program = 0);
+// A four-channel ProTracker module ("M.K.") holding one looped sine sample: one pattern of `rows`
+// rows (1 to 64) at speed 6, 125 BPM (20 ms a tick, so 120 ms a row), a steady tone of about 259 Hz
+// held from the first row to the end.
+std::vector<uint8_t> ModBytes(int32_t rows = 8);
+// An audio CD image in `dir`: "<name>.bin" with one steady sine tone a track (track i at
+// `hz[i]`, amplitude 0.5, `seconds[i]` long, whole seconds; a data track of noise where `hz[i]` is
+// 0) and the cue sheet "<name>.cue",
+// with a CATALOG line when `catalog` is not empty. Returns the cue sheet's path.
+std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::string& name,
+                                   const std::vector<int32_t>& seconds, const std::vector<double>& hz,
+                                   const std::string& catalog = "");
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 // One event of a track: its tick and its bytes (status included).

@@ -54,7 +54,7 @@ public:
         std::string folded = Fold(key);
         if (!folded.empty() && byKey_.count(folded) != 0) throw DuplicateKeyError(key);
         Entry entry{std::move(item), std::string(key)};
-        entries_.reserve(entries_.size() + 1);
+        if (entries_.size() == entries_.capacity()) entries_.reserve(std::max<std::size_t>(8, 2 * entries_.size()));
         if (!folded.empty()) byKey_.emplace(std::move(folded), entry.item);
         entries_.push_back(std::move(entry));  // cannot throw after the reserve
         return entries_.back().item;

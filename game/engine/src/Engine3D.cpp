@@ -5,7 +5,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace quarvex {
 
@@ -14,8 +17,11 @@ using detail::State;
 Engine3D::Engine3D() { State(); }
 
 Engine3D::~Engine3D() {
-    auto& state = State();
-    state.display.reset();
+    auto* state = detail::ExistingState();
+    if (state && state->displayOwner == this) {
+        state->display.reset();
+        state->displayOwner = nullptr;
+    }
 }
 
 void Engine3D::SetStartupFlag(bool) {}
@@ -33,7 +39,9 @@ void Engine3D::InitFullScreen(int32_t width, int32_t height, int32_t, bool, int3
                           std::to_string(height) + " is not valid");
     }
     state.display.reset();
+    state.displayOwner = nullptr;
     state.display = detail::CreateGlDisplay(state.title, width, height);
+    state.displayOwner = this;
     state.display->SetFramePacing(state.framePacing);
 }
 
@@ -58,15 +66,20 @@ void Engine3D::Clear(bool) {
 
 void Engine3D::Present() {
     auto& state = State();
+    auto& input = state.input;
     // The pointer is captured while the game reads relative motion every frame.
+    const bool capture = input.motionReadThisFrame;
+    const bool newlyCaptured = capture && !input.captured;
+    input.captured = capture;
+    input.motionReadThisFrame = false;
     if (state.display) {
-        state.display->SetPointerCaptured(state.input.motionReadThisFrame, state.input.mouseX,
-                                          state.input.mouseY);
+        state.display->SetPointerCaptured(capture, input.mouseX, input.mouseY);
         state.display->Present(state);
     }
-    state.input.motionReadThisFrame = false;
     state.EndFrame();
     ProcessMessages();
+    // What arrives with the switch to relative mode may still be the free pointer's motion.
+    if (newlyCaptured) input.DropMotion();
 }
 
 float Engine3D::GetFramesPerSecond() const {
@@ -110,6 +123,23 @@ bool Engine3D::HasDisplay() { return State().display != nullptr; }
 const std::vector<Draw2D>& Engine3D::LastFrame2D() { return State().lastQueue; }
 
 void Engine3D::Reset() { detail::ResetState(); }
+
+void Engine3D::EndProcess(int status) {
+    detail::ResetState();
+    std::fflush(nullptr);
+    std::exit(status);
+}
+
+void Engine3D::EndProcessWithError(std::string_view message) {
+    detail::ResetState();
+    std::string line(message);
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    if (line.empty()) line = "unknown error";
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+    std::fflush(nullptr);
+    std::exit(1);
+}
 
 void ScreenFade3D::FadeIn(int32_t milliseconds) {
     auto& state = State();

@@ -18,6 +18,8 @@ EngineState& State() {
     return *slot;
 }
 
+EngineState* ExistingState() { return Slot().get(); }
+
 void ResetState() {
     auto& slot = Slot();
     if (slot) slot->display.reset();  // the window goes before the textures it shows
@@ -43,9 +45,19 @@ void EngineState::EndFrame() {
     queue.clear();
     frame = FrameRequest{};
     ++frameNumber;
+    DropReleasedMeshes();
     const double now = Now();
     presentTimes.push_back(now);
     while (!presentTimes.empty() && presentTimes.front() < now - 1.0) presentTimes.pop_front();
+}
+
+void EngineState::AddMesh(std::shared_ptr<MeshData> mesh) {
+    DropReleasedMeshes();
+    meshes.push_back(std::move(mesh));
+}
+
+void EngineState::DropReleasedMeshes() {
+    std::erase_if(meshes, [](const std::weak_ptr<MeshData>& m) { return m.expired(); });
 }
 
 float FadeState::Cover(double now) const {

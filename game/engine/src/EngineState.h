@@ -61,6 +61,9 @@ public:
     // While captured the pointer is virtual; on release the real one is put where it was (x, y).
     virtual void SetPointerCaptured(bool captured, float x, float y) = 0;
     virtual void SetFramePacing(bool on) = 0;
+    // Where the picture is in the window, in window coordinates: its top left corner and the
+    // window units a picture pixel spans.
+    virtual void PictureInWindow(float& x, float& y, float& scale) const = 0;
 };
 
 // Opens the desktop full-screen window with its OpenGL context; throws EngineError.
@@ -73,7 +76,8 @@ struct EngineState {
     std::string title = "Orvane";
     TextureRegistry textures;
 
-    std::vector<std::shared_ptr<MeshData>> meshes;
+    // The scene draws a mesh while the game holds a handle to it: a released mesh leaves it.
+    std::vector<std::weak_ptr<MeshData>> meshes;
     std::vector<std::weak_ptr<EmitterData>> emitters;
     CameraData camera;
     std::array<TexturePtr, 6> sky;  // front (+z), back, left, right, top, down
@@ -92,6 +96,7 @@ struct EngineState {
 
     std::deque<double> presentTimes;
     bool framePacing = true;
+    const Engine3D* displayOwner = nullptr;  // the engine object that opened the display
     std::unique_ptr<Display> display;
 
     double Now() const;  // seconds of a steady clock
@@ -99,9 +104,12 @@ struct EngineState {
     // Direction of the sun's light (towards the sun), raised so that a low sun still lights tops.
     glm::vec3 LightDirection() const;
     void EndFrame();  // after drawing: the queue becomes the last frame's, a new frame starts
+    void AddMesh(std::shared_ptr<MeshData> mesh);
+    void DropReleasedMeshes();
 };
 
 EngineState& State();
+EngineState* ExistingState();  // null before the first use and after ResetState
 void ResetState();
 
 // Finds a font file for a family through fontconfig ("Arial" gives Liberation Sans).

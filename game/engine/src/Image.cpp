@@ -94,11 +94,25 @@ Image Resample(const Image& src, int width, int height, bool wrap) {
             const uint8_t* p01 = src.Pixel(xs.first[x], ys.second[y]);
             const uint8_t* p11 = src.Pixel(xs.second[x], ys.second[y]);
             uint8_t* d = out.Pixel(x, y);
-            for (int c = 0; c < 4; ++c) {
-                const float top = p00[c] * (1 - tx) + p10[c] * tx;
-                const float bottom = p01[c] * (1 - tx) + p11[c] * tx;
-                d[c] = static_cast<uint8_t>(top * (1 - ty) + bottom * ty + 0.5f);
+            const float w00 = (1 - tx) * (1 - ty), w10 = tx * (1 - ty), w01 = (1 - tx) * ty, w11 = tx * ty;
+            if (p00[3] == p10[3] && p00[3] == p01[3] && p00[3] == p11[3]) {
+                for (int c = 0; c < 4; ++c) {
+                    const float top = p00[c] * (1 - tx) + p10[c] * tx;
+                    const float bottom = p01[c] * (1 - tx) + p11[c] * tx;
+                    d[c] = static_cast<uint8_t>(top * (1 - ty) + bottom * ty + 0.5f);
+                }
+                continue;
             }
+            // Where opacity varies, colours are weighted by it: a transparent pixel's colour
+            // (a colour key's black, say) must not darken the edge of what stays visible.
+            const float a00 = w00 * p00[3], a10 = w10 * p10[3], a01 = w01 * p01[3], a11 = w11 * p11[3];
+            const float alpha = a00 + a10 + a01 + a11;
+            for (int c = 0; c < 3; ++c) {
+                const float sum = alpha > 0.0f ? (p00[c] * a00 + p10[c] * a10 + p01[c] * a01 + p11[c] * a11) / alpha
+                                               : p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11;
+                d[c] = static_cast<uint8_t>(std::min(sum + 0.5f, 255.0f));
+            }
+            d[3] = static_cast<uint8_t>(std::min(alpha + 0.5f, 255.0f));
         }
     }
     return out;

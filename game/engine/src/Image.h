@@ -22,7 +22,8 @@ struct Image {
 // Reads an image file; throws EngineError naming the file when it is missing or not an image.
 Image LoadImageFile(const std::string& path, const std::string& shownName);
 // Bilinear resampling to width x height; with wrap the image is taken to tile (its right edge
-// meets its left, its bottom its top), otherwise its edges are clamped.
+// meets its left, its bottom its top), otherwise its edges are clamped. Colours are weighted by
+// opacity, so transparent pixels lend no colour to their visible neighbours.
 Image Resample(const Image& image, int width, int height, bool wrap = false);
 // Pixels whose RGB matches key's RGB (within tolerance per channel) get alpha 0.
 void ApplyColorKey(Image& image, uint32_t keyArgb, int tolerance);

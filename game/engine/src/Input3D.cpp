@@ -24,9 +24,7 @@ void Input3D::GetMouseState(int32_t& x, int32_t& y, bool& button1, bool& button2
 void Input3D::GetMouseMovement(int32_t& dx, int32_t& dy, bool& button1, bool& button2,
                                bool& button3, int32_t& wheel) {
     auto& input = State().input;
-    dx = input.motionX;
-    dy = input.motionY;
-    input.motionX = input.motionY = 0;
+    input.TakeMotion(dx, dy);
     button1 = input.buttons[0];
     button2 = input.buttons[1];
     button3 = input.buttons[2];
@@ -45,6 +43,7 @@ void Input3D::SetMousePosition(int32_t x, int32_t y) {
     auto& state = State();
     state.input.mouseX = std::clamp(static_cast<float>(x), 0.0f, 799.0f);
     state.input.mouseY = std::clamp(static_cast<float>(y), 0.0f, 599.0f);
+    state.input.DropMotion();
     if (state.display) state.display->WarpMouse(state.input.mouseX, state.input.mouseY);
 }
 
@@ -56,7 +55,11 @@ void Input3D::SimulateMouseButton(int32_t button, bool down) {
     if (button >= 1 && button <= 3) State().input.buttons[button - 1] = down;
 }
 
-void Input3D::SimulateMouseMotion(int32_t dx, int32_t dy) { State().input.AddMotion(dx, dy, true); }
+void Input3D::SimulateMouseMotion(int32_t dx, int32_t dy) {
+    State().input.AddMotion(static_cast<float>(dx), static_cast<float>(dy));
+}
+
+void Input3D::SimulateQuit() { State().input.quitRequested = true; }
 
 int32_t Input3D::ScanCodeFromSdl(int32_t sdlScancode) {
     return detail::DirectInputFromSdl(sdlScancode);

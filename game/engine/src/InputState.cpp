@@ -3,16 +3,24 @@
 #include <SDL_scancode.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quarvex::detail {
 
-void InputState::AddMotion(int dx, int dy, bool movePointer) {
-    motionX += dx;
-    motionY += dy;
-    if (movePointer) {
-        mouseX = std::clamp(mouseX + dx, 0.0f, 799.0f);
-        mouseY = std::clamp(mouseY + dy, 0.0f, 599.0f);
+void InputState::AddMotion(float dx, float dy) {
+    if (captured) {
+        motionX += dx;
+        motionY += dy;
     }
+    mouseX = std::clamp(mouseX + dx, 0.0f, 799.0f);
+    mouseY = std::clamp(mouseY + dy, 0.0f, 599.0f);
+}
+
+void InputState::TakeMotion(int& dx, int& dy) {
+    dx = static_cast<int>(std::trunc(motionX));
+    dy = static_cast<int>(std::trunc(motionY));
+    motionX -= static_cast<float>(dx);
+    motionY -= static_cast<float>(dy);
 }
 
 namespace {

@@ -10,12 +10,18 @@ struct InputState {
     std::array<bool, 256> keys{};  // by DirectInput scan code
     std::array<bool, 3> buttons{};  // left, right, middle
     float mouseX = 400.0f, mouseY = 300.0f;  // 800 x 600 pixels
-    int motionX = 0, motionY = 0;            // since the last GetMouseMovement
+    float motionX = 0.0f, motionY = 0.0f;    // relative motion not yet read, in picture pixels
     int wheel = 0;
     bool quitRequested = false;
     bool motionReadThisFrame = false;  // the game reads relative motion: capture the pointer
+    bool captured = false;             // the pointer is captured in the frame being built
 
-    void AddMotion(int dx, int dy, bool movePointer);
+    // Pointer motion: while captured it is relative motion and moves the (virtual) pointer; a
+    // free pointer only moves.
+    void AddMotion(float dx, float dy);
+    void DropMotion() { motionX = motionY = 0.0f; }
+    // Whole pixels of relative motion, taken out of what is gathered (the fraction stays).
+    void TakeMotion(int& dx, int& dy);
     void ReleaseAll() { keys.fill(false); buttons.fill(false); }
 };
 

@@ -62,8 +62,15 @@ void Mesh3D::ShowMesh(bool show) { data_->shown = show; }
 bool Mesh3D::IsShown() const { return data_->shown; }
 
 void Mesh3D::SetPosition(float x, float y, float z) {
-    data_->position = {x, y, z};
-    data_->PlacementChanged();
+    auto& d = *data_;
+    const glm::vec3 position{x, y, z};
+    // A play-once effect (an explosion) plays again when its mesh is moved after it ended.
+    if (d.effect && position != d.position) {
+        const double now = State().Now();
+        if (d.effect->Data()->Finished(now - d.effectStart)) d.effectStart = now;
+    }
+    d.position = position;
+    d.PlacementChanged();
 }
 
 Vector3 Mesh3D::GetPosition() const { return FromGlm(data_->position); }

@@ -145,6 +145,29 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
         return false;
     }
     if (triangles.empty()) return false;
+    constexpr float kSlack = 1e-3f;
+    const glm::vec3 lo = glm::min(a, b), hi = glm::max(a, b);
+    const auto outside = [&](const glm::vec3& boxMin, const glm::vec3& boxMax) {
+        return glm::any(glm::greaterThan(lo, boxMax + kSlack)) || glm::any(glm::lessThan(hi, boxMin - kSlack));
+    };
+    if (localKey != geometryVersion) {
+        localMin = glm::vec3(INFINITY);
+        localMax = glm::vec3(-INFINITY);
+        for (const Triangle& t : triangles) {
+            for (const glm::vec3& p : t.p) {
+                localMin = glm::min(localMin, p);
+                localMax = glm::max(localMax, p);
+            }
+        }
+        localKey = geometryVersion;
+    }
+    // The placed local box, bounded on the world axes: a moved mesh that the segment cannot
+    // reach needs no world copy of its triangles.
+    const glm::vec3 half = (localMax - localMin) * 0.5f * glm::abs(scale);
+    const glm::vec3 centre = ToWorld((localMin + localMax) * 0.5f);
+    const glm::vec3 reach = glm::abs(side) * half.x + glm::abs(up) * half.y + glm::abs(forward) * half.z;
+    if (outside(centre - reach, centre + reach)) return false;
+
     const uint64_t key = geometryVersion * 0x9E3779B97F4A7C15ull ^ placementVersion;
     if (worldKey != key || world.size() != triangles.size()) {
         world.resize(triangles.size());
@@ -161,12 +184,7 @@ bool MeshData::IntersectsSegment(const glm::vec3& a, const glm::vec3& b,
         }
         worldKey = key;
     }
-    constexpr float kSlack = 1e-3f;
-    const glm::vec3 lo = glm::min(a, b), hi = glm::max(a, b);
-    if (lo.x > worldMax.x + kSlack || lo.y > worldMax.y + kSlack || lo.z > worldMax.z + kSlack ||
-        hi.x < worldMin.x - kSlack || hi.y < worldMin.y - kSlack || hi.z < worldMin.z - kSlack) {
-        return false;
-    }
+    if (outside(worldMin, worldMax)) return false;
     // Moller-Trumbore with ends and edges included; near-parallel cases take the full test.
     const glm::vec3 d = b - a;
     const float segmentLength2 = glm::dot(d, d);

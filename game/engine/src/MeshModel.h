@@ -45,6 +45,10 @@ struct MeshData {
     mutable uint64_t worldKey = 0;
     mutable std::vector<WorldTriangle> world;
     mutable glm::vec3 worldMin{0.0f}, worldMax{0.0f};
+    // Bounds of the local triangles, rebuilt when the triangles change. Placed, they give a box
+    // that rules out most segments before the world copy is made.
+    mutable uint64_t localKey = 0;
+    mutable glm::vec3 localMin{0.0f}, localMax{0.0f};
     uint64_t placementVersion = 1;
 
     // The texture of a group; none for a group without one.

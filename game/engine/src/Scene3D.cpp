@@ -14,7 +14,7 @@ using detail::State;
 MeshPtr Scene3D::CreateMesh(std::string_view name) {
     auto data = std::make_shared<detail::MeshData>();
     data->name = std::string(name);
-    State().meshes.push_back(data);
+    State().AddMesh(data);
     return std::make_shared<Mesh3D>(data);
 }
 
@@ -29,7 +29,7 @@ MeshPtr Scene3D::CreateBillboard(const TexturePtr& texture, float x, float y, fl
     data->position = {x, y, z};
     data->groupTextures.push_back(texture);
     data->drawnVersion = data->geometryVersion;
-    State().meshes.push_back(data);
+    State().AddMesh(data);
     return std::make_shared<Mesh3D>(data);
 }
 
@@ -95,6 +95,12 @@ void Scene3D::SetCamera(float eyeX, float eyeY, float eyeZ, float targetX, float
 void Scene3D::RenderSky() { State().frame.sky = true; }
 
 void Scene3D::RenderAll() { State().frame.scene = true; }
+
+int32_t Scene3D::MeshCount() const {
+    auto& state = State();
+    state.DropReleasedMeshes();
+    return static_cast<int32_t>(state.meshes.size());
+}
 
 Vector3 Camera3D::GetPosition() const {
     const auto& eye = State().camera.eye;

@@ -29,15 +29,30 @@ bool IsJpeg(const std::string& path) {
 TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
                                  std::string_view name, int width, int height, Color colorKey) {
     Image image = LoadImageFile(path, std::string(shownName));
+    // The key is judged on the file's own pixels: resampling first would blend key-coloured
+    // pixels into their neighbours and leave a fringe that no longer matches the key.
+    // A key of 0 means none. JPEG blurs the key colour, so it matches within a tolerance there.
+    if (colorKey != 0) ApplyColorKey(image, colorKey, IsJpeg(path) ? 40 : 0);
     const int w = width > 0 ? width : image.width;
     const int h = height > 0 ? height : image.height;
     if (w != image.width || h != image.height) image = Resample(image, w, h);
-    // A key of 0 means none. JPEG blurs the key colour, so it matches within a tolerance there.
-    if (colorKey != 0) ApplyColorKey(image, colorKey, IsJpeg(path) ? 40 : 0);
     return Add(name, path, std::move(image));
 }
 
 TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, Image image) {
+    if (!name.empty()) {
+        // A name loaded again keeps its handle and takes the new picture, so that every mesh,
+        // sky face and terrain chunk holding the handle shows the new one. The new id makes the
+        // renderer upload it again.
+        auto it = byName_.find(ToLower(name));
+        if (it != byName_.end()) {
+            TextureData& data = *it->second->Data();
+            data.file = file;
+            data.image = std::move(image);
+            data.id = NextTextureId();
+            return it->second;
+        }
+    }
     auto data = std::make_shared<TextureData>();
     data->name = std::string(name);
     data->file = file;

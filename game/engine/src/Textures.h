@@ -26,9 +26,14 @@ struct EffectData {
 
     // Frame shown seconds after the animation started.
     size_t FrameAt(double seconds) const;
+    // Whether a play-once animation has shown its last frame for its full time by then.
+    bool Finished(double seconds) const {
+        return !loop && !frames.empty() && seconds * rate >= static_cast<double>(frames.size());
+    }
 };
 
-// Textures and effect textures registered by name; loading a name again replaces it.
+// Textures and effect textures registered by name. Loading a texture name again gives the
+// registered handle the new picture; an effect name loaded again is replaced.
 class TextureRegistry {
 public:
     TexturePtr Load(const std::string& path, std::string_view shownName, std::string_view name,

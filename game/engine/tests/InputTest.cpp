@@ -1,10 +1,12 @@
 // Keys by DirectInput scan code and the mouse in 800 x 600 pixels.
 #include "Engine3D.h"
+#include "InputState.h"
 
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 using namespace quarvex;
 
@@ -43,6 +45,22 @@ class InputStateTest : public ::testing::Test {
 protected:
     void SetUp() override { Engine3D::Reset(); }
     void TearDown() override { Engine3D::Reset(); }
+
+    // One frame of a menu: drawn and presented without reading relative motion.
+    void MenuFrame() {
+        engine.Clear(false);
+        engine.Present();
+    }
+    // One playing frame: reads relative motion (returned) and presents.
+    std::pair<int32_t, int32_t> PlayFrame() {
+        int32_t dx = 0, dy = 0;
+        engine.Clear(false);
+        input.GetMouseMovement(dx, dy);
+        engine.Present();
+        return {dx, dy};
+    }
+
+    Engine3D engine;
     Input3D input;
 };
 
@@ -69,6 +87,7 @@ TEST_F(InputStateTest, MousePositionButtonsAndMotion) {
     EXPECT_FALSE(b1);
     EXPECT_FALSE(b2);
 
+    PlayFrame();  // relative motion counts from the frame after the first that reads it
     Input3D::SimulateMouseButton(1, true);
     Input3D::SimulateMouseMotion(10, -6);
     Input3D::SimulateMouseMotion(5, 0);
@@ -99,6 +118,59 @@ TEST_F(InputStateTest, MousePositionButtonsAndMotion) {
     input.GetMouseState(x, y, b1, b2);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 599);
+}
+
+TEST_F(InputStateTest, MotionOfTheFreePointerNeverReachesPlay) {
+    using Motion = std::pair<int32_t, int32_t>;
+    int32_t x = 0, y = 0;
+    bool b1 = false, b2 = false;
+    // Title screen: the pointer is placed, then moved about over several frames.
+    input.SetMousePosition(119, 176);
+    for (int frame = 0; frame < 5; ++frame) {
+        Input3D::SimulateMouseMotion(60, -24);
+        MenuFrame();
+    }
+    input.GetMouseState(x, y, b1, b2);
+    EXPECT_EQ(x, 419);  // the menu pointer follows the motion
+    EXPECT_EQ(y, 56);
+    Input3D::SimulateMouseMotion(30, 30);  // after the last menu frame, before play reads
+
+    // The first playing frame turns nothing; from the next one motion counts.
+    EXPECT_EQ(PlayFrame(), Motion(0, 0));
+    Input3D::SimulateMouseMotion(7, -3);
+    EXPECT_EQ(PlayFrame(), Motion(7, -3));
+    EXPECT_EQ(PlayFrame(), Motion(0, 0));
+
+    // Game over, then a restart: the same again, also for motion gathered by a warp.
+    input.SetMousePosition(44, 475);
+    Input3D::SimulateMouseMotion(-40, 10);
+    MenuFrame();
+    input.SetMousePosition(119, 176);
+    EXPECT_EQ(PlayFrame(), Motion(0, 0));
+    Input3D::SimulateMouseMotion(5, 5);
+    EXPECT_EQ(PlayFrame(), Motion(5, 5));
+
+    // A warp during play drops the motion gathered before it.
+    Input3D::SimulateMouseMotion(12, 0);
+    input.SetMousePosition(400, 300);
+    EXPECT_EQ(PlayFrame(), Motion(0, 0));
+}
+
+TEST(InputMotionTest, FractionsOfAPixelAddUpAcrossReads) {
+    // Motion scaled into picture pixels arrives in fractions; none is lost or rounded up.
+    detail::InputState input;
+    input.captured = true;
+    int dx = 0, dy = 0;
+    input.AddMotion(0.6f, -1.5f);
+    input.TakeMotion(dx, dy);
+    EXPECT_EQ(dx, 0);
+    EXPECT_EQ(dy, -1);
+    input.AddMotion(0.6f, -0.5f);
+    input.TakeMotion(dx, dy);
+    EXPECT_EQ(dx, 1);
+    EXPECT_EQ(dy, -1);
+    EXPECT_NEAR(input.motionX, 0.2f, 1e-5f);
+    EXPECT_NEAR(input.motionY, 0.0f, 1e-5f);
 }
 
 }  // namespace

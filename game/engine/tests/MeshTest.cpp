@@ -1,10 +1,13 @@
 // Meshes of the scene model: placement in the mesh's own frame and segment tests in world space.
 #include "Engine3D.h"
+#include "MeshModel.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 using namespace quarvex;
 
@@ -57,6 +60,21 @@ TEST_F(MeshTest, PlacementInTheMeshsOwnFrame) {
     mesh->SetPosition(0, 0, 0);
     // local (0, 1, 1) scaled to (0, 3, 4); up stays up, forward is (sin 60, 0, cos 60).
     ExpectVector(mesh->TransformPoint({0, 1, 1}), 4 * std::sqrt(3.0f) / 2, 3, 2);
+}
+
+TEST_F(MeshTest, TurnsAreInRadiansAsTheCraftGivesThem) {
+    // The craft turns its carrier by a hundredth of what it is given: its boundary turn of -45
+    // is -0.45 rad (to the left), 100 pixels of mouse motion to the right 1 rad to the right.
+    auto carrier = scene.CreateMesh("Camera");
+    carrier->SetPosition(1000, 30, 1961);
+    const Vector3 ahead{0, 2, 400};  // the craft's look-at point in the carrier's frame
+    carrier->RotateY(-45 / 100.0f);
+    ExpectVector(carrier->TransformPoint(ahead), 1000 - 400 * std::sin(0.45f), 32, 1961 + 400 * std::cos(0.45f));
+
+    // Motion read a pixel at a time adds up to the same turn.
+    auto turned = scene.CreateMesh("Camera");
+    for (int pixel = 0; pixel < 100; ++pixel) turned->RotateY(1 / 100.0f);
+    ExpectVector(turned->TransformPoint({0, 0, 1}), std::sin(1.0f), 0, std::cos(1.0f));
 }
 
 TEST_F(MeshTest, SetMatrixTakesRowVectorMatrices) {
@@ -124,6 +142,14 @@ TEST_F(MeshTest, SegmentTouchesTrianglesWhereTheyAreNow) {
     // Scaled up, the same segment beyond the old edge now hits.
     mesh->SetScale(3, 3, 3);
     EXPECT_TRUE(mesh->IntersectsSegment({-1, 12, 0}, {1, 12, 0}, 3));
+
+    // Turned by 45 degrees and moved: the square's side reaches x = 130 + 5 cos 45 = 133.54.
+    auto turned = Square();
+    turned->RotateY(std::numbers::pi_v<float> / 4);
+    turned->SetPosition(130, 0, 0);
+    EXPECT_TRUE(turned->IntersectsSegment({133.5f, 4.9f, -10}, {133.5f, 4.9f, 10}, 3));
+    EXPECT_FALSE(turned->IntersectsSegment({133.6f, 4.9f, -10}, {133.6f, 4.9f, 10}, 3));
+    EXPECT_TRUE(turned->IntersectsSegment({126.5f, -4.9f, 10}, {126.5f, -4.9f, -10}, 3));
 }
 
 TEST_F(MeshTest, DegenerateSegmentsAndMeshes) {
@@ -172,6 +198,44 @@ TEST_F(MeshTest, BillboardFacesTheCamera) {
     EXPECT_FALSE(flame->IntersectsSegment({999, 15, 31}, {1001, 15, 31}, 3));
     flame->SetPosition(500, 15, 20);
     EXPECT_TRUE(flame->IntersectsSegment({499, 15, 20}, {501, 15, 20}, 3));
+}
+
+TEST_F(MeshTest, MeshesReleasedOnARestartLeaveTheScene) {
+    // Held for the whole game: the two effect billboards and the bonus station.
+    auto flame = scene.CreateBillboard(nullptr, 1000, 15, 20, 20, 40);
+    auto explosion = scene.CreateBillboard(nullptr, 1150, 50, 0, 40, 40);
+    auto station = Square();
+    const int32_t held = scene.MeshCount();
+    EXPECT_EQ(held, 3);
+
+    Engine3D engine;
+    std::vector<std::weak_ptr<detail::MeshData>> released;
+    for (int restart = 0; restart < 100; ++restart) {
+        // Each start makes a new main scene and a new craft: its carrier (one triangle of no size)
+        // and its projectile (an open box of eight triangles), flying when the game ends.
+        Scene3D mainScene;
+        auto carrier = mainScene.CreateMesh("Camera");
+        carrier->AddTriangle(nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, -1, 0);
+        auto projectile = mainScene.CreateMesh("Projectile");
+        for (int t = 0; t < 8; ++t) projectile->AddTriangle(nullptr, 1, 1, t, 1, -1, t, -1, -1, t, 1, 1, -1, 0);
+        projectile->FinishGeometry();
+        projectile->ShowMesh(true);
+        for (int frame = 0; frame < 3; ++frame) {
+            engine.Clear(false);
+            mainScene.RenderAll();
+            engine.Present();
+        }
+        EXPECT_EQ(scene.MeshCount(), held + 2);
+        released.push_back(carrier->Data());
+        released.push_back(projectile->Data());
+    }
+    EXPECT_EQ(scene.MeshCount(), held);
+    for (const auto& mesh : released) EXPECT_TRUE(mesh.expired());  // freed, not just hidden
+    // What the game still holds is untouched.
+    EXPECT_TRUE(flame->IntersectsSegment({1000, 15, 19}, {1000, 15, 21}, 3));
+    EXPECT_EQ(station->TriangleCount(), 2);
+    explosion.reset();
+    EXPECT_EQ(scene.MeshCount(), held - 1);
 }
 
 TEST_F(MeshTest, EveryScene3DIsTheSameScene) {

@@ -320,6 +320,33 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     EXPECT_LT(row.largestStep, 8);  // blended, with no seam where the tiles meet
 }
 
+TEST_F(RendererTest, AMeshDrawnBeforeItsTextureIsLoadedAgainShowsTheNewPicture) {
+    if (!Open()) return;
+    WriteImage(dir.File("red.bmp"), 16, 16, [](int, int) { return Rgb(220, 30, 30); });
+    WriteImage(dir.File("green.bmp"), 16, 16, [](int, int) { return Rgb(30, 220, 30); });
+    TextureFactory3D factory;
+    factory.LoadTexture("red.bmp", "starship");
+    Scene3D scene;
+    scene.SetCamera(0, 0, 0, 0, 0, 100);
+    // A square facing the eye, filling the middle of the picture.
+    auto square = scene.CreateMesh("square");
+    const auto tex = Globals3D::GetTexture("starship");
+    square->AddTriangle(tex, -30, -30, 0, 30, -30, 0, 30, 30, 0, 1, 1, -1, 0);
+    square->AddTriangle(tex, -30, -30, 0, 30, 30, 0, -30, 30, 0, 1, 1, -1, 0);
+    square->FinishGeometry();
+    square->SetPosition(0, 0, 50);
+    const auto middle = [&](const std::string& name) {
+        engine.Clear(false);
+        scene.RenderAll();
+        return PresentAndRead(name).At(400, 300);
+    };
+    const uint32_t before = middle("before.bmp");
+    EXPECT_GT((before >> 16) & 0xFF, 2 * ((before >> 8) & 0xFF)) << std::hex << before;
+    factory.LoadTexture("green.bmp", "STARSHIP");
+    const uint32_t after = middle("after.bmp");
+    EXPECT_GT((after >> 8) & 0xFF, 2 * ((after >> 16) & 0xFF)) << std::hex << after;
+}
+
 TEST_F(RendererTest, AScreenshotAfterAFadeOutIsBlack) {
     if (!Open()) return;
     Scene3D scene;

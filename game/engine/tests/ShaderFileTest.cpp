@@ -1,5 +1,6 @@
 // The shader file reader and the effect textures it defines.
 #include "Engine3D.h"
+#include "EngineState.h"
 #include "MeshModel.h"
 #include "ShaderFile.h"
 #include "TestFiles.h"
@@ -124,6 +125,41 @@ TEST_F(ShaderLoadTest, EffectTexturesAreFoundByNameAndAnimateABillboard) {
     auto board = scene.CreateBillboard(nullptr, 0, 0, 0, 20, 40);
     board->SetEffectTexture(flame, true);
     EXPECT_EQ(board->Data()->effect, flame);
+}
+
+TEST_F(ShaderLoadTest, AnEffectThatPlaysOnceStartsAgainWhenItsBillboardIsMovedAfterItEnded) {
+    // Two frames at half a frame a second: four seconds of play, so a test never sees it end
+    // by itself.
+    enginetest::WriteText(dir.File("slow.shader"),
+                          "Blast { loop 0\n rate 0.5\n frame explosion_00.png\n frame explosion_01.png\n}\n"
+                          "Fire { rate 0.5\n frame flame_00.png\n frame explosion_00.png\n}\n");
+    scene.LoadShaderFile("slow.shader");
+    auto blast = scene.CreateBillboard(nullptr, 0, 0, 0, 40, 40);
+    blast->SetEffectTexture(Globals3D::GetEffectTexture("Blast"), true);
+    auto fire = scene.CreateBillboard(nullptr, 0, 0, 0, 20, 40);
+    fire->SetEffectTexture(Globals3D::GetEffectTexture("Fire"), true);
+    detail::MeshData& blastData = *blast->Data();
+    const double start = blastData.effectStart;
+
+    // Moved while it plays: it plays on.
+    blast->SetPosition(10, 0, 0);
+    EXPECT_EQ(blastData.effectStart, start);
+
+    // Ended (started ten seconds ago): it holds its last frame where it stands, and plays from
+    // its first frame once it is moved.
+    blastData.effectStart = start - 10.0;
+    blast->SetPosition(10, 0, 0);
+    EXPECT_EQ(blastData.effectStart, start - 10.0);
+    const detail::EffectData& effect = *blastData.effect->Data();
+    EXPECT_EQ(effect.FrameAt(detail::State().Now() - blastData.effectStart), 1u);
+    blast->SetPosition(12, 0, 0);
+    EXPECT_GE(blastData.effectStart, start);
+    EXPECT_EQ(effect.FrameAt(detail::State().Now() - blastData.effectStart), 0u);
+
+    // A looping effect never ends, so moving it does not restart it.
+    fire->Data()->effectStart = start - 10.0;
+    fire->SetPosition(5, 5, 5);
+    EXPECT_EQ(fire->Data()->effectStart, start - 10.0);
 }
 
 TEST_F(ShaderLoadTest, MissingFilesAreReportedAndNothingIsRegistered) {

@@ -1,5 +1,6 @@
 // The texture registry: names without regard to case, reloads, colour keys, sizes, bad files.
 #include "Engine3D.h"
+#include "MeshModel.h"
 #include "TestFiles.h"
 #include "Textures.h"
 
@@ -25,17 +26,26 @@ protected:
     TextureFactory3D factory;
 };
 
-TEST_F(TexturesTest, NamesIgnoreCaseAndAReloadReplacesTheLookup) {
+TEST_F(TexturesTest, NamesIgnoreCaseAndAReloadReplacesThePictureEverywhere) {
     auto first = factory.LoadTexture("e1.bmp", "Terrain", -1, -1, 0, true);
     EXPECT_EQ(Globals3D::GetTexture("terrain"), first);
     EXPECT_EQ(Globals3D::GetTexture("TERRAIN"), first);
     EXPECT_EQ(first->Width(), 4);  // -1 keeps the stored size
     EXPECT_EQ(first->Height(), 2);
+    Scene3D scene;
+    auto mesh = scene.CreateMesh("built before the reload");
+    mesh->AddTriangle(Globals3D::GetTexture("terrain"), 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, -1, 0);
+    const uint64_t firstId = first->Data()->id;
 
+    // The handle stays and takes the new picture: whatever holds it shows the new one, and
+    // the new id tells the renderer to upload it again.
     auto second = factory.LoadTexture("e2.png", "TERRAIN", -1, -1, 0, true);
+    EXPECT_EQ(second, first);
     EXPECT_EQ(Globals3D::GetTexture("Terrain"), second);
-    EXPECT_EQ(first->Width(), 4);  // an older handle keeps its picture
-    EXPECT_EQ(second->Width(), 3);
+    EXPECT_EQ(first->Width(), 3);
+    EXPECT_EQ(first->Data()->image.Pixel(1, 1)[0], 0xFF);  // e2's red
+    EXPECT_NE(first->Data()->id, firstId);
+    EXPECT_EQ(mesh->Data()->GroupTexture(0)->Width(), 3);
 
     // A second factory shares the same registry.
     TextureFactory3D other;
@@ -59,6 +69,33 @@ TEST_F(TexturesTest, ColourKeyMakesMatchingPixelsTransparent) {
     EXPECT_EQ(Alpha(plain, 0, 0), 255);  // key 0 is no key
     auto red = factory.LoadTexture("e2.png", "", -1, -1, 0xFFFF0000u, true);
     EXPECT_EQ(Alpha(red, 1, 1), 0);
+}
+
+TEST_F(TexturesTest, TheColourKeyIsJudgedBeforeResizingSoNoDarkFringeIsLeft) {
+    // A green square on a black ground, keyed on black and enlarged: the pixels that stay
+    // visible are green, fading out at the square's edge instead of darkening.
+    enginetest::WriteImage(dir.File("face.bmp"), 8, 8, [](int x, int y) {
+        return x >= 2 && x < 6 && y >= 2 && y < 6 ? 0xFF20C040u : 0xFF000000u;
+    });
+    auto face = factory.LoadTexture("face.bmp", "", 20, 20, 0xFF000000u, true);
+    const detail::Image& image = face->Data()->image;
+    int clear = 0, partial = 0, solid = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.Pixel(x, y);
+            if (p[3] == 0) {
+                ++clear;
+                continue;
+            }
+            ++(p[3] == 255 ? solid : partial);
+            EXPECT_NEAR(p[0], 0x20, 1) << x << ", " << y << " alpha " << int(p[3]);
+            EXPECT_NEAR(p[1], 0xC0, 1) << x << ", " << y << " alpha " << int(p[3]);
+            EXPECT_NEAR(p[2], 0x40, 1) << x << ", " << y << " alpha " << int(p[3]);
+        }
+    }
+    EXPECT_GT(clear, 0);
+    EXPECT_GT(partial, 0);
+    EXPECT_GT(solid, 0);
 }
 
 TEST_F(TexturesTest, FileNamesResolveWithBackslashesAndAnyCase) {

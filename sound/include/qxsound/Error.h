@@ -25,6 +25,10 @@ inline constexpr int32_t DMUS_E_OUT_OF_RANGE = static_cast<int32_t>(0x88781101);
 inline constexpr int32_t DMUS_E_LOADER_FAILEDOPEN = static_cast<int32_t>(0x88781170);
 inline constexpr int32_t DMUS_E_LOADER_FORMATNOTSUPPORTED = static_cast<int32_t>(0x88781179);
 inline constexpr int32_t DMUS_E_AUDIOPATH_INACTIVE = static_cast<int32_t>(0x88781218);
+inline constexpr int32_t VFW_E_NOT_FOUND = static_cast<int32_t>(0x80040216);
+inline constexpr int32_t VFW_E_WRONG_STATE = static_cast<int32_t>(0x80040227);
+inline constexpr int32_t VFW_E_NO_AUDIO_HARDWARE = static_cast<int32_t>(0x80040256);
+inline constexpr int32_t VFW_E_UNSUPPORTED_STREAM = static_cast<int32_t>(0x80040265);
 
 class Error : public std::runtime_error {
 public:

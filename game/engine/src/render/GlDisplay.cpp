@@ -1,12 +1,15 @@
 // The display: an SDL2 desktop full-screen window with an OpenGL 3.3 core context, its events,
-// the letter-boxed mapping of the 800 x 600 picture, and frame pacing.
+// the mapping of the 800 x 600 picture into it, and frame pacing.
 #include "../EngineState.h"
+#include "../FramePacer.h"
 #include "Renderer.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace quarvex::detail {
 
@@ -24,10 +27,13 @@ public:
     void WarpMouse(float x, float y) override;
     void SetPointerCaptured(bool captured, float x, float y) override;
     void SetFramePacing(bool on) override;
+    void PictureInWindow(float& x, float& y, float& scale) const override;
 
 private:
-    // Letter box of the picture in window coordinates.
-    void Box(float& x, float& y, float& scale) const;
+    // Vsync for the refresh of the display the window is on (again when it moves to another).
+    void ApplySwapInterval();
+    // Holds the finished frame until it is due, then lets it be shown.
+    void Pace(const EngineState& state);
 
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
@@ -38,8 +44,7 @@ private:
     // and is not copied into a window nobody sees (slow on a software renderer).
     bool visible_ = true;
     bool pacing_ = true;
-    double refreshPeriod_ = 1.0 / 60.0;
-    uint64_t lastPresent_ = 0;
+    FramePacer pacer_;
 };
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -80,11 +85,6 @@ GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(w
     SDL_GL_MakeCurrent(window_, context_);
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     visible_ = driver != "offscreen" && driver != "dummy";
-    SDL_DisplayMode mode;
-    if (SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0 &&
-        mode.refresh_rate > 0) {
-        refreshPeriod_ = 1.0 / mode.refresh_rate;
-    }
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own pointer
     try {
         renderer_ = std::make_unique<Renderer>(width, height);
@@ -107,16 +107,38 @@ GlDisplay::~GlDisplay() {
 
 void GlDisplay::SetFramePacing(bool on) {
     pacing_ = on;
-    SDL_GL_SetSwapInterval(on ? 1 : 0);
+    pacer_.Restart();
+    ApplySwapInterval();
 }
 
-void GlDisplay::Box(float& x, float& y, float& scale) const {
-    int w = 0, h = 0;
+void GlDisplay::ApplySwapInterval() {
+    int interval = 0;
+    if (pacing_) {
+        SDL_DisplayMode mode;
+        const bool known = SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) == 0;
+        interval = FramePacer::SwapInterval(known ? mode.refresh_rate : 0);
+    }
+    // Where the driver refuses a longer interval, every refresh with the clock pacing will do.
+    if (SDL_GL_SetSwapInterval(interval) != 0 && interval > 1) SDL_GL_SetSwapInterval(1);
+}
+
+void GlDisplay::Pace(const EngineState& state) {
+    const double wait = pacer_.WaitBefore(state.Now());
+    if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+    pacer_.Shown(state.Now());
+}
+
+void GlDisplay::PictureInWindow(float& x, float& y, float& scale) const {
+    int w = 0, h = 0, pixelsW = 0, pixelsH = 0;
     SDL_GetWindowSize(window_, &w, &h);
-    scale = std::min(static_cast<float>(w) / width_, static_cast<float>(h) / height_);
+    SDL_GL_GetDrawableSize(window_, &pixelsW, &pixelsH);
+    // The picture is placed in pixels; the window's coordinates may be coarser (high DPI).
+    const PictureBox box = renderer_->Placement(pixelsW, pixelsH);
+    const float toWindow = pixelsW > 0 ? static_cast<float>(w) / pixelsW : 1.0f;
+    scale = box.width * toWindow / width_;
     if (!(scale > 0.0f)) scale = 1.0f;
-    x = (w - width_ * scale) * 0.5f;
-    y = (h - height_ * scale) * 0.5f;
+    x = box.x * toWindow;
+    y = box.y * toWindow;
 }
 
 void GlDisplay::Present(EngineState& state) {
@@ -125,30 +147,19 @@ void GlDisplay::Present(EngineState& state) {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(window_, &w, &h);
         renderer_->Blit(w, h);
-        SDL_GL_SwapWindow(window_);
-    } else {
-        glFlush();
     }
-    if (pacing_) {
-        // Where vsync does not block (Xvfb, offscreen), hold frames to the display's refresh.
-        const uint64_t frequency = SDL_GetPerformanceFrequency();
-        const uint64_t period = static_cast<uint64_t>(refreshPeriod_ * frequency);
-        uint64_t now = SDL_GetPerformanceCounter();
-        if (lastPresent_ != 0 && now - lastPresent_ < period) {
-            const uint64_t wait = period - (now - lastPresent_);
-            const uint32_t ms = static_cast<uint32_t>(wait * 1000 / frequency);
-            if (ms > 1) SDL_Delay(ms - 1);
-            while (SDL_GetPerformanceCounter() - lastPresent_ < period) {
-            }
-            now = SDL_GetPerformanceCounter();
-        }
-        lastPresent_ = now;
-    }
+    // The frame is drawn before the wait (a software renderer draws at the flush), so the
+    // wait is not added to the drawing.
+    glFlush();
+    // The clock holds frames to 60 a second also where vsync runs faster or does not block
+    // (Xvfb, offscreen, a driver told to ignore it).
+    if (pacing_) Pace(state);
+    if (visible_) SDL_GL_SwapWindow(window_);
 }
 
 void GlDisplay::PumpEvents(InputState& input) {
     float boxX = 0, boxY = 0, scale = 1;
-    Box(boxX, boxY, scale);
+    PictureInWindow(boxX, boxY, scale);
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -163,9 +174,9 @@ void GlDisplay::PumpEvents(InputState& input) {
         }
         case SDL_MOUSEMOTION:
             if (captured_) {
-                input.AddMotion(e.motion.xrel, e.motion.yrel, true);
+                // Relative motion in pixels of the picture, as the free pointer moves.
+                input.AddMotion(e.motion.xrel / scale, e.motion.yrel / scale);
             } else {
-                input.AddMotion(e.motion.xrel, e.motion.yrel, false);
                 input.mouseX = std::clamp((e.motion.x - boxX) / scale, 0.0f, width_ - 1.0f);
                 input.mouseY = std::clamp((e.motion.y - boxY) / scale, 0.0f, height_ - 1.0f);
             }
@@ -183,6 +194,8 @@ void GlDisplay::PumpEvents(InputState& input) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input.ReleaseAll();
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) input.quitRequested = true;
+            if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) ApplySwapInterval();
             break;
         default:
             break;
@@ -193,7 +206,7 @@ void GlDisplay::PumpEvents(InputState& input) {
 void GlDisplay::WarpMouse(float x, float y) {
     if (captured_) return;  // the pointer is virtual while captured
     float boxX = 0, boxY = 0, scale = 1;
-    Box(boxX, boxY, scale);
+    PictureInWindow(boxX, boxY, scale);
     SDL_WarpMouseInWindow(window_, static_cast<int>(std::lround(boxX + x * scale)),
                           static_cast<int>(std::lround(boxY + y * scale)));
 }

@@ -157,7 +157,9 @@ GLuint TextureCache::SoftSpot() {
 void TextureCache::Sweep() {
     for (auto* map : {&entries_, &magnified_}) {
         for (auto it = map->begin(); it != map->end();) {
-            if (it->second.data.expired()) {
+            // Gone, or loaded again under its name (a new id): the copy made here is stale.
+            const std::shared_ptr<TextureData> data = it->second.data.lock();
+            if (!data || data->id != it->first) {
                 glDeleteTextures(1, &it->second.id);
                 cutout_.erase(it->second.id);
                 it = map->erase(it);

@@ -28,7 +28,8 @@ private:
     GLuint id_ = 0;
 };
 
-// GL textures made on first use from the scene's texture data; dropped when the data is gone.
+// GL textures made on first use from the scene's texture data, keyed on its id; dropped when the
+// data is gone or has taken a new picture (a new id).
 class TextureCache {
 public:
     ~TextureCache();
@@ -49,7 +50,7 @@ public:
     static Magnification Magnify(const Image& image, float wanted, bool wrap);
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
-    void Sweep();         // frees textures whose data no longer exists
+    void Sweep();         // frees textures whose data no longer exists or has a new picture
     // Whether a texture made here has pixels under half opacity (cut out when drawn).
     bool HasCutout(GLuint id) const { return cutout_.count(id) != 0; }
     static GLuint Upload(const Image& image, bool mipmaps, bool repeat);

@@ -6,7 +6,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <initializer_list>
+#include <string>
 
 namespace quarvex::detail {
 
@@ -43,9 +46,19 @@ void BindMeshVertexLayout() {
     VertexAttribute(2, 2, sizeof(MeshVertex), offsetof(MeshVertex, uv));
 }
 
+// OpenGL drawn by the CPU: Mesa's llvmpipe and softpipe, and other drivers' software renderers.
+bool SoftwareRenderer() {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string renderer = name ? name : "";
+    std::transform(renderer.begin(), renderer.end(), renderer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::ranges::any_of(std::initializer_list<const char*>{"llvmpipe", "softpipe", "swrast", "software"},
+                               [&](const char* kind) { return renderer.find(kind) != std::string::npos; });
+}
+
 }  // namespace
 
-Renderer::Renderer(int width, int height) : width_(width), height_(height) {
+Renderer::Renderer(int width, int height) : width_(width), height_(height), software_(SoftwareRenderer()) {
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     // The picture is a texture, so that showing it scaled is an ordinary textured quad (a
@@ -121,6 +134,7 @@ Renderer::~Renderer() {
         glDeleteBuffers(1, &gpu.vbo);
         glDeleteVertexArrays(1, &gpu.vao);
     }
+    meshes_.clear();
     glDeleteBuffers(1, &batchVbo_);
     glDeleteVertexArrays(1, &batchVao_);
     glDeleteBuffers(1, &skyVbo_);
@@ -159,6 +173,7 @@ bool Renderer::SphereVisible(const FrameView& v, const glm::vec3& centre, float 
 
 void Renderer::DrawFrame(EngineState& state) {
     ++frames_;
+    ReleaseGoneMeshes();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, width_, height_);
     glDisable(GL_CULL_FACE);
@@ -223,9 +238,22 @@ void Renderer::DrawSky(const EngineState& state, const FrameView& v, bool whole)
     glDepthMask(GL_TRUE);
 }
 
-Renderer::GpuMesh& Renderer::MeshFor(const MeshData& mesh) {
+void Renderer::ReleaseGoneMeshes() {
+    // A released mesh's address may be reused by a new one: its buffers must not outlive it.
+    std::erase_if(meshes_, [](const auto& entry) {
+        const GpuMesh& gpu = entry.second;
+        if (!gpu.owner.expired()) return false;
+        glDeleteBuffers(1, &gpu.vbo);
+        glDeleteVertexArrays(1, &gpu.vao);
+        return true;
+    });
+}
+
+Renderer::GpuMesh& Renderer::MeshFor(const std::shared_ptr<const MeshData>& meshPtr) {
+    const MeshData& mesh = *meshPtr;
     GpuMesh& gpu = meshes_[&mesh];
     if (gpu.vao && gpu.version == mesh.geometryVersion) return gpu;
+    gpu.owner = meshPtr;
     if (!gpu.vao) {
         glGenVertexArrays(1, &gpu.vao);
         glGenBuffers(1, &gpu.vbo);
@@ -286,8 +314,8 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
     for (auto& [texture, vertices] : batches_) vertices.clear();
     // Nearest first, so that the depth test skips what nearer meshes hide.
     nearFirst_.clear();
-    for (const auto& mesh : state.meshes) {
-        nearFirst_.push_back({mesh.get(), glm::length(mesh->position - v.eye)});
+    for (const auto& weak : state.meshes) {
+        if (auto mesh = weak.lock()) nearFirst_.push_back({mesh, glm::length(mesh->position - v.eye)});
     }
     std::sort(nearFirst_.begin(), nearFirst_.end(),
               [](const auto& a, const auto& b) { return a.second < b.second; });
@@ -324,7 +352,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
             }
             continue;
         }
-        GpuMesh& gpu = MeshFor(*mesh);
+        GpuMesh& gpu = MeshFor(mesh);
         if (!SphereVisible(v, mesh->ToWorld(gpu.centre), gpu.radius * scale + 1.0f)) continue;
         const glm::mat4 world = mesh->WorldMatrix();
         glUniformMatrix4fv(model, 1, GL_FALSE, &world[0][0]);
@@ -350,6 +378,7 @@ void Renderer::DrawMeshes(const EngineState& state, const FrameView& v) {
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
     }
     glBindVertexArray(0);
+    nearFirst_.clear();  // holds no mesh past the frame: the game's release is final
 }
 
 void Renderer::UseSprite(const glm::mat4& matrix, GLuint texture, bool fog, const FrameView* v,
@@ -388,8 +417,9 @@ void Renderer::DrawBillboards(EngineState& state, const FrameView& v) {
         float distance;
     };
     std::vector<Item> items;
-    for (const auto& mesh : state.meshes) {
-        if (!mesh->billboard || !mesh->shown) continue;
+    for (const auto& weak : state.meshes) {
+        const auto mesh = weak.lock();
+        if (!mesh || !mesh->billboard || !mesh->shown) continue;
         if (!mesh->effect && (mesh->groupTextures.empty() || !mesh->groupTextures[0])) continue;
         const float radius = 0.5f * std::max(mesh->billboardWidth, mesh->billboardHeight);
         if (!SphereVisible(v, mesh->position, radius)) continue;
@@ -544,17 +574,19 @@ void Renderer::DrawOverlay(const EngineState& state, const FrameView& v) {
     }
 }
 
+PictureBox Renderer::Placement(int windowWidth, int windowHeight) const {
+    return PlacePicture(width_, height_, windowWidth, windowHeight, !software_);
+}
+
 void Renderer::Blit(int windowWidth, int windowHeight) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
-    const float scale = std::min(static_cast<float>(windowWidth) / width_,
-                                 static_cast<float>(windowHeight) / height_);
-    const int w = static_cast<int>(std::lround(width_ * scale));
-    const int h = static_cast<int>(std::lround(height_ * scale));
-    const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
-    // Only the letter-box bars are cleared: the picture covers the rest, and a software
-    // renderer pays for every pixel cleared.
+    const PictureBox box = Placement(windowWidth, windowHeight);
+    const int x = box.x, w = box.width, h = box.height;
+    const int y = windowHeight - box.y - h;  // OpenGL counts rows from the bottom
+    // Only the border is cleared: the picture covers the rest, and a software renderer pays
+    // for every pixel cleared.
     glClearColor(0, 0, 0, 1);
     glEnable(GL_SCISSOR_TEST);
     const int bars[4][4] = {{0, 0, x, windowHeight},
@@ -567,6 +599,13 @@ void Renderer::Blit(int windowWidth, int windowHeight) {
         glClear(GL_COLOR_BUFFER_BIT);
     }
     glDisable(GL_SCISSOR_TEST);
+    if (w == width_ && h == height_) {
+        // Pixel for pixel: a plain copy, which a software renderer does at memory speed.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+        glBlitFramebuffer(0, 0, width_, height_, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        return;
+    }
     glViewport(x, y, w, h);
     // The picture's rows run bottom-up in the texture: flip v.
     scratch_.clear();

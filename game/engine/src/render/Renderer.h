@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../EngineState.h"
+#include "../PictureBox.h"
 #include "GlResources.h"
 #include "TextRenderer.h"
 
@@ -30,7 +31,11 @@ public:
 
     // Draws the frame into the picture framebuffer.
     void DrawFrame(EngineState& state);
-    // Copies the picture into the window's framebuffer, scaled letter-boxed.
+    // The picture's place in a window of the given size in pixels: scaled to fit, letter-boxed;
+    // on a software renderer, where scaling a large window costs more than a frame's time,
+    // pixel for pixel in the middle.
+    PictureBox Placement(int windowWidth, int windowHeight) const;
+    // Copies the picture into the window's framebuffer at its place, with a black border.
     void Blit(int windowWidth, int windowHeight);
     Image ReadPicture();
     int Width() const { return width_; }
@@ -38,6 +43,7 @@ public:
 
 private:
     struct GpuMesh {
+        std::weak_ptr<const MeshData> owner;  // the buffers go when the mesh is released
         GLuint vao = 0, vbo = 0;
         uint64_t version = 0;
         std::vector<std::pair<int, std::pair<GLint, GLsizei>>> groups;  // group, first, count
@@ -63,7 +69,8 @@ private:
     void DrawOverlay(const EngineState& state, const FrameView& v);
     void PlaceSun(const EngineState& state, const FrameView& v);
     void DrawSunAndFlares(const EngineState& state, const Draw2D& item, std::vector<QuadVertex>& out);
-    GpuMesh& MeshFor(const MeshData& mesh);
+    GpuMesh& MeshFor(const std::shared_ptr<const MeshData>& mesh);
+    void ReleaseGoneMeshes();
     // Alpha: ordinary transparency. Additive: light added. Glow: premultiplied colour added over
     // what is behind, dimmed by alpha (fire that turns to smoke).
     enum class Blend { Alpha = 0, Additive = 1, Glow = 2 };
@@ -71,6 +78,7 @@ private:
                    Blend blend, float alphaTest);
 
     int width_, height_;
+    bool software_;  // OpenGL drawn by the CPU
     GLuint framebuffer_ = 0, colorTexture_ = 0, depthBuffer_ = 0;
     std::unique_ptr<Program> meshProgram_, opaqueMeshProgram_, skyProgram_;
     std::unique_ptr<Program> spritePrograms_[3][2];  // by blend, without / with the alpha test
@@ -89,7 +97,7 @@ private:
     std::vector<QuadVertex> scratch_;
     std::unordered_map<GLuint, std::vector<MeshVertex>> batches_;  // by GL texture
     std::vector<std::vector<MeshVertex>*> groupBatches_;            // a mesh's groups' batches
-    std::vector<std::pair<const MeshData*, float>> nearFirst_;     // meshes by distance
+    std::vector<std::pair<std::shared_ptr<const MeshData>, float>> nearFirst_;  // meshes by distance
     GLuint batchVao_ = 0, batchVbo_ = 0;
     size_t batchCapacity_ = 0;
     uint64_t frames_ = 0;

@@ -215,9 +215,8 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
 
 void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
     const std::shared_ptr<TextureData> data = detail ? detail->Data() : nullptr;
-    if (detailTexture_ && data == detailData_.lock() && (data != nullptr) == hasDetail_ && repeat == detailRepeat_) {
-        return;
-    }
+    const uint64_t id = data ? data->id : 0;
+    if (detailTexture_ && id == detailId_ && repeat == detailRepeat_) return;
     // The detail adds grain without darkening or tinting: one channel, its brightness over the
     // mean brightness (0..2, stored halved). Without a detail texture, one neutral texel.
     int width = 1, height = 1;
@@ -250,9 +249,8 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
     }
     detailTexture_ =
         TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true, nearest);
-    detailData_ = data;
+    detailId_ = id;
     detailRepeat_ = repeat;
-    hasDetail_ = data != nullptr;
 }
 
 void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& textures) {

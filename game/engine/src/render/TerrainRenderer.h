@@ -57,13 +57,12 @@ private:
         int skirts;           // edges that hang a skirt, one bit each
     };
     std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
-    // The detail texture as drawn: its grain in one channel, made from detailData_ tiled
-    // detailRepeat_ times over a chunk.
+    // The detail texture as drawn: its grain in one channel, made from the picture with id
+    // detailId_ (0: none) tiled detailRepeat_ times over a chunk.
     void UpdateDetail(const TexturePtr& detail, glm::vec2 repeat);
     GLuint detailTexture_ = 0;
-    std::weak_ptr<TextureData> detailData_;
+    uint64_t detailId_ = 0;
     glm::vec2 detailRepeat_{0.0f};
-    bool hasDetail_ = false;
 };
 
 }  // namespace quarvex::detail
