@@ -8,6 +8,7 @@
 // /dev/null in real time: its cost is the process CPU per wall-clock second, its latency the time to
 // the first non-silent sample its post-mix hook sees.
 #include "LibraryContext.h"
+#include "MidiBench.h"
 #include "Mixer.h"
 #include "OpenALDevice.h"
 #include "OpenALRoot.h"
@@ -352,12 +353,14 @@ int main(int argc, char** argv) {
     if (RunRealTimeLatencyChild(argc, argv)) return 0;
     // Machines without a sound card: OpenAL Soft reads this before its first call.
     setenv("ALSOFT_DRIVERS", "null", 0);
+    if (RunMidiMemoryChild(argc, argv)) return 0;
     // SDL_mixer, if built in, mixes in real time into nothing.
     setenv("SDL_AUDIODRIVER", "disk", 0);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterRealTimeLatency();
+    RegisterMidiBenchmarks();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

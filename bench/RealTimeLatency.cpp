@@ -1,5 +1,6 @@
 // Play-to-first-sample latency on real-time outputs that record what they mix: OpenAL Soft's "wave"
-// backend (a raw static source and the library's streamed SoundDx8 on one device) and SDL's "disk"
+// backend (a raw static source, the library's streamed SoundDx8 of a wave file and of a MIDI file
+// synthesised as it plays, on one device) and SDL's "disk"
 // driver (SDL_mixer), each mixing whole periods of 256, 1024 or 4096 frames on its own clock.
 //
 // The backend is chosen when the first device opens, so each period runs in a child process of this
@@ -152,7 +153,15 @@ void OpenALChild(int32_t period, std::ostream& out) {
         sf_writef_float(f, tone.data(), static_cast<sf_count_t>(tone.size()));
         sf_close(f);
     }
-    std::vector<double> raw, streamed;
+    // A piano note struck at once and held, at full velocity.
+    const auto midiFile = dir / "note.mid";
+    {
+        const std::vector<uint8_t> smf = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0,
+                                          0, 13, 0x00, 0x90, 60, 127, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+        std::ofstream(midiFile, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()),
+                                                        static_cast<std::streamsize>(smf.size()));
+    }
+    std::vector<double> raw, streamed, midi;
     MixClock clock;
     {
         auto engine = std::make_shared<SoundEngine8>();
@@ -177,8 +186,9 @@ void OpenALChild(int32_t period, std::ostream& out) {
             alGenSources(1, &source);
             alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
         }
-        SoundDx8 sound;
+        SoundDx8 sound, music;
         sound.Load(toneFile.string());
+        music.Load(midiFile.string());
         // Silence between trials covers a stopped stream's queue playing out.
         const double quiet = 0.1 + 3.0 * period / kRate;
         const double hold = 0.03 + 2.0 * period / kRate;  // so that a mix always falls between Play and Stop
@@ -193,6 +203,7 @@ void OpenALChild(int32_t period, std::ostream& out) {
                 alSourceStop(source);
             });
         streamed = Trials(origin, quiet, hold, [&] { sound.Play(); }, [&] { sound.Stop_(); });
+        midi = Trials(origin, quiet, hold, [&] { music.Play(); }, [&] { music.Stop_(); });
         std::this_thread::sleep_for(std::chrono::duration<double>(quiet));
         stop = true;
         watcher.join();
@@ -207,6 +218,7 @@ void OpenALChild(int32_t period, std::ostream& out) {
     const auto left = LeftOfWav(recording);
     Print(out, "raw_openal", clock.Latencies(left, raw));
     Print(out, "qxsound_stream", clock.Latencies(left, streamed));
+    Print(out, "qxsound_midi", clock.Latencies(left, midi));
 }
 
 #ifdef QXSOUND_BENCH_SDL_MIXER
@@ -311,7 +323,7 @@ bool RunRealTimeLatencyChild(int argc, char** argv) {
 }
 
 void RegisterRealTimeLatency() {
-    std::vector<std::string> players = {"raw_openal", "qxsound_stream"};
+    std::vector<std::string> players = {"raw_openal", "qxsound_stream", "qxsound_midi"};
 #ifdef QXSOUND_BENCH_SDL_MIXER
     players.push_back("sdl_mixer");
 #endif

@@ -16,44 +16,49 @@ constexpr float kCentreMakeUp = 1.6788040f;
 
 RenderResult PathProducer::Render(float* out, int32_t frames) noexcept {
     std::lock_guard lock(mutex_);
-    if (states_.empty()) return RenderResult::Idle;
     const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels_);
     std::memset(out, 0, sizeof(float) * samples);
+    bool gave = false;
+    for (auto& state : states_) gave = state->MixInto(out, frames, rendered_) || gave;
+    if (!gave) return RenderResult::Idle;  // the states stay: the stream may take frames back
     rendered_ += frames;
-    for (auto& state : states_) {
-        const bool ended = state->Finished();  // by the host: nothing of it waits to be heard
-        if (!state->MixInto(out, frames) && !ended) state->RenderedUpTo(rendered_);
-    }
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    std::erase_if(states_, [this](const auto& s) { return s->Gone(rendered_); });
     const float gain = masterGain_->load(std::memory_order_relaxed);
     if (gain != 1.0f)
         for (std::size_t i = 0; i < samples; ++i) out[i] *= gain;
     return RenderResult::Playing;
 }
 
+bool PathProducer::Rewind(int64_t frames) noexcept {
+    std::lock_guard lock(mutex_);
+    rendered_ -= frames;
+    for (auto& state : states_) state->Rewind(frames);
+    return true;
+}
+
 void PathProducer::Add(std::shared_ptr<SegmentState> state) {
     std::lock_guard lock(mutex_);
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
+    std::erase_if(states_, [this](const auto& s) { return s->Gone(rendered_); });
     states_.push_back(std::move(state));
 }
 
 std::size_t PathProducer::Count() {
     std::lock_guard lock(mutex_);
-    std::erase_if(states_, [](const auto& s) { return s->Finished(); });
-    return states_.size();
+    return static_cast<std::size_t>(std::count_if(states_.begin(), states_.end(), [](const auto& s) { return !s->Done(); }));
 }
 
 bool PathProducer::EndOldest() {
     std::lock_guard lock(mutex_);
-    if (states_.empty()) return false;
-    states_.front()->End();
-    states_.erase(states_.begin());
+    auto oldest = std::find_if(states_.begin(), states_.end(), [](const auto& s) { return !s->Done(); });
+    if (oldest == states_.end()) return false;
+    (*oldest)->End(false);
+    states_.erase(oldest);
     return true;
 }
 
 void PathProducer::Cut() {
     std::lock_guard lock(mutex_);
-    for (auto& state : states_) state->End();
+    for (auto& state : states_) state->End(false);
     states_.clear();
 }
 
@@ -110,12 +115,22 @@ void PathCore::Play(std::shared_ptr<SegmentState> state) {
         if (!fuller || !fuller->producer->EndOldest()) break;
         --total;
     }
-    state->HeardThrough([stream = std::weak_ptr<Stream>(lane.stream)] {
-        const auto s = stream.lock();
-        return s ? s->PlayedBefore() : INT64_MAX;  // a closed stream plays nothing more
-    });
+    const std::weak_ptr<Stream> stream = lane.stream;
+    Mixer* mixer = &device_->GetMixer();
+    state->Link({[stream] {
+                     const auto s = stream.lock();
+                     return s ? s->PlayedBefore() : INT64_MAX;  // a closed stream plays nothing more
+                 },
+                 [stream, mixer] {
+                     const auto s = stream.lock();
+                     return s ? mixer->Halt(*s) : INT64_MAX;
+                 }});
+    // On a path already playing, what is queued is taken back and given again with the new state
+    // in it: the new state is heard at once, not a queue later.
+    const bool busy = lane.producer->Count() > 0;
     lane.producer->Add(std::move(state));
-    device_->GetMixer().Start(*lane.stream);
+    mixer->Start(*lane.stream);
+    if (busy) mixer->Halt(*lane.stream);
 }
 
 void PathCore::Activate(bool active) {

@@ -31,12 +31,15 @@ public:
     int32_t Channels() const noexcept override { return channels_; }
     int32_t SampleRate() const noexcept override { return sampleRate_; }
     RenderResult Render(float* out, int32_t frames) noexcept override;
+    // Every state gives its last `frames` frames again.
+    bool Rewind(int64_t frames) noexcept override;
 
     void Add(std::shared_ptr<SegmentState> state);
+    // The states still playing.
     std::size_t Count();
-    // Ends the oldest state; false when there is none.
+    // Ends the oldest playing state; false when there is none. The stream is not halted.
     bool EndOldest();
-    // Ends every state.
+    // Ends every state. The stream is not halted.
     void Cut();
 
 private:

@@ -1,6 +1,6 @@
 #include "Loader.h"
 
-#include "MidiRenderer.h"
+#include "MidiSynth.h"
 
 #include <qxsound/Error.h>
 
@@ -15,6 +15,9 @@
 namespace qxsound::platform {
 
 namespace {
+
+// The rate a spare synthesizer is made at before anything plays: OpenAL Soft's default.
+constexpr int32_t kMidiSampleRate = 44100;
 
 uint32_t ReadLittle(const std::vector<uint8_t>& d, std::size_t at) {
     return d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
@@ -75,6 +78,15 @@ std::vector<Chunk> RiffChunks(const std::vector<uint8_t>& d, const std::string& 
     return chunks;
 }
 
+// A MIDI file, checked and timed; synthesised only when it plays.
+SegmentContent MidiContent(const std::vector<uint8_t>& smf, const std::string& fileName) {
+    SegmentContent content;
+    content.midi = std::make_shared<const MidiFile>(smf, fileName);
+    content.length = std::max(1, content.midi->MusicTimeLength());
+    MidiSynth::Prepare(kMidiSampleRate);
+    return content;
+}
+
 SegmentContent WaveContent(std::shared_ptr<const PcmData> pcm, const std::string& name) {
     SegmentContent content;
     content.pcm = std::move(pcm);
@@ -105,7 +117,7 @@ SegmentContent ReadSegmentFile(const std::vector<uint8_t>& d, const std::string&
     }
     if (!header || header->length < 20) throw bad("no segment header");
     if (!wave && !midi) throw bad("no wave or MIDI track");
-    SegmentContent content = midi ? RenderMidi(ChunkBytes(d, *midi), fileName)
+    SegmentContent content = midi ? MidiContent(ChunkBytes(d, *midi), fileName)
                                   : WaveContent(PcmData::ReadMemory(ChunkBytes(d, *wave), fileName), std::string());
     const auto field = [&](int i) { return static_cast<int32_t>(ReadLittle(d, header->at + 4 * static_cast<std::size_t>(i))); };
     const int32_t length = field(0);
@@ -172,7 +184,7 @@ std::shared_ptr<const SegmentContent> OpenALLoader::Decode(const std::string& fi
     }
     SegmentContent content;
     if (HasTag(head, 0, "MThd")) {
-        content = RenderMidi(ReadAll(fileName), fileName);
+        content = MidiContent(ReadAll(fileName), fileName);
         content.name = Title(fileName);
     } else if (HasTag(head, 0, "RIFF") && HasTag(head, 8, "RMID")) {
         const auto bytes = ReadAll(fileName);
@@ -180,7 +192,7 @@ std::shared_ptr<const SegmentContent> OpenALLoader::Decode(const std::string& fi
         auto data = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.tag == "data"; });
         if (data == chunks.end())
             throw Error(DMUS_E_LOADER_FORMATNOTSUPPORTED, "\"" + fileName + "\" has no MIDI data chunk");
-        content = RenderMidi(ChunkBytes(bytes, *data), fileName);
+        content = MidiContent(ChunkBytes(bytes, *data), fileName);
         content.name = Title(fileName);
     } else if (HasTag(head, 0, "RIFF") && HasTag(head, 8, "DMSG")) {
         content = ReadSegmentFile(ReadAll(fileName), fileName);

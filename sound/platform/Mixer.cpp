@@ -73,6 +73,12 @@ std::vector<std::shared_ptr<Stream>> Mixer::Streams() {
     return streams_;
 }
 
+int64_t Mixer::Underruns() {
+    int64_t sum = 0;
+    for (auto& stream : Streams()) sum += stream->Underruns();
+    return sum;
+}
+
 void Mixer::Wake() {
     for (auto& stream : Streams()) stream->Wake();
 }

@@ -36,14 +36,17 @@ public:
     // Feed the stream (again) from its producer.
     void Start(Stream& stream) { stream.Start(); }
     // Stops the stream's source at once and takes back its queued audio (see Stream::Halt); Start
-    // is not needed to feed it again.
-    void Halt(Stream& stream) { stream.Halt(); }
+    // is not needed to feed it again. Returns the frames of the stream heard.
+    int64_t Halt(Stream& stream) { return stream.Halt(); }
     // Have the streams serviced now instead of at their next tick.
     void Wake();
     // One refill of every stream on the calling thread; what RenderLoopback runs before each slice.
     void Service();
     // Stops feeding the streams (safe twice); they stay open.
     void Shutdown();
+
+    // How often the open streams ran dry while their producers had audio to give.
+    int64_t Underruns();
 
     // How far ahead this device's streams are queued, from the period the device reports.
     const StreamTiming& Timing() const noexcept { return timing_; }

@@ -53,6 +53,7 @@ std::shared_ptr<OpenALDevice> OpenALDevice::Open(const std::string& name, bool l
     alcGetIntegerv(device->device_, ALC_MONO_SOURCES, 1, &device->monoSources_);
     alcGetIntegerv(device->device_, ALC_STEREO_SOURCES, 1, &device->stereoSources_);
     device->efx_ = alcIsExtensionPresent(device->device_, "ALC_EXT_EFX") == ALC_TRUE;
+    device->deviceClock_ = alcIsExtensionPresent(device->device_, "ALC_SOFT_device_clock") == ALC_TRUE;
     device->mixer_ = std::make_unique<Mixer>(*device);
     device->spatial_ = std::make_unique<SpatialScene>();
     return device;
@@ -66,6 +67,13 @@ OpenALDevice::~OpenALDevice() {
         alcDestroyContext(context_);
     }
     if (device_) alcCloseDevice(device_);
+}
+
+double OpenALDevice::HeardSeconds() const noexcept {
+    if (!deviceClock_) return std::chrono::duration<double>(std::chrono::steady_clock::now() - opened_).count();
+    ALCint64SOFT clock[2] = {0, 0};  // nanoseconds mixed, nanoseconds of output latency
+    alcGetInteger64vSOFT(device_, ALC_DEVICE_CLOCK_LATENCY_SOFT, 2, clock);
+    return static_cast<double>(std::max<ALCint64SOFT>(0, clock[0] - clock[1])) * 1e-9;
 }
 
 void OpenALDevice::RenderLoopback(float* out, int32_t frames, bool serviceStreams) {

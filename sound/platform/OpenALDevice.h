@@ -5,6 +5,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,6 +34,10 @@ public:
     int32_t StereoSources() const noexcept { return stereoSources_; }
     bool HasEfx() const noexcept { return efx_; }
     Mixer& GetMixer() noexcept { return *mixer_; }
+    // Seconds of audio the device has played out (mixed, less what is still on its way to the
+    // speakers); a loopback device counts what it rendered. Without OpenAL Soft's device clock,
+    // the time since the device opened.
+    double HeardSeconds() const noexcept;
     // The listener and the 3D buffers of this device.
     SpatialScene& Spatial() noexcept { return *spatial_; }
 
@@ -53,6 +58,8 @@ private:
     int32_t monoSources_ = 0;
     int32_t stereoSources_ = 0;
     std::unique_ptr<Mixer> mixer_;
+    bool deviceClock_ = false;
+    std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
     std::unique_ptr<SpatialScene> spatial_;
 };
 

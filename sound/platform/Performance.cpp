@@ -53,7 +53,7 @@ void OpenALPerformance::InitAudio(int32_t, int32_t, DMUS_AUDIOPARAMS& params, st
     }
     params.lValidData |= 0x4;  // DMUS_AUDIOPARAMS_SAMPLERATE
     params.lSampleRate = device_->SampleRate();
-    clockStart_ = std::chrono::steady_clock::now();
+    clockStart_ = device_->HeardSeconds();
     clockBase_ = 0.0;
     initialized_ = true;
 }
@@ -72,8 +72,8 @@ void OpenALPerformance::SetMasterTempo(float tempo) {
     RequireReady();
     if (!(tempo >= DMUS_MASTERTEMPO_MIN && tempo <= DMUS_MASTERTEMPO_MAX))
         throw Error(DSERR_INVALIDPARAM, "master tempo " + std::to_string(tempo) + " is outside 0.01 to 100");
-    const auto now = std::chrono::steady_clock::now();
-    clockBase_ += std::chrono::duration<double>(now - clockStart_).count() * kTicksPerSecond * tempo_;
+    const double now = device_->HeardSeconds();
+    clockBase_ += (now - clockStart_) * kTicksPerSecond * tempo_;
     clockStart_ = now;
     tempo_ = tempo;
 }
@@ -162,7 +162,7 @@ bool OpenALPerformance::IsPlaying(std::shared_ptr<DirectMusicSegment8> segment,
 
 int32_t OpenALPerformance::GetMusicTime() {
     RequireReady();
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart_).count();
+    const double elapsed = device_->HeardSeconds() - clockStart_;
     return static_cast<int32_t>(std::fmod(clockBase_ + elapsed * kTicksPerSecond * tempo_, 2147483648.0));
 }
 

@@ -1,13 +1,12 @@
 // The performance of the DirectMusic stand-in: a music-time clock (768 ticks per quarter note at
-// 120 beats per minute, scaled by the master tempo), audio paths on one OpenAL device, and the
-// segment states playing on them.
+// 120 beats per minute, scaled by the master tempo) that follows the audio the device has played
+// out, audio paths on one OpenAL device, and the segment states playing on them.
 #pragma once
 
 #include "AudioPath.h"
 #include "DirectMusic.h"
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -58,8 +57,9 @@ private:
     int32_t volume_ = 0;
     int16_t groove_ = 0;
     std::shared_ptr<std::atomic<float>> masterGain_ = std::make_shared<std::atomic<float>>(1.0f);
-    double clockBase_ = 0.0;  // music time at clockStart_
-    std::chrono::steady_clock::time_point clockStart_;
+    double clockBase_ = 0.0;   // music time at clockStart_
+    double clockStart_ = 0.0;  // the device's seconds heard
+
     std::shared_ptr<OpenALAudioPath> defaultPath_;
     std::vector<std::weak_ptr<OpenALAudioPath>> paths_;
     std::vector<std::weak_ptr<OpenALSegment>> segments_;

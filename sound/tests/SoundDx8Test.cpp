@@ -134,6 +134,37 @@ TEST_F(SoundDx8Test, TwoSoundsFromOneFileSoundTogether) {
     EXPECT_NEAR(Rms(Render(*device, 0.05)), one, 0.01f);
 }
 
+TEST_F(SoundDx8Test, StopAndPauseAreHeardAtOnce) {
+    SoundDx8 sound;
+    ASSERT_TRUE(sound.Load(Wave("tone.wav", 2.0)));
+    sound.Play();
+    Render(*device, 0.1);
+    ASSERT_TRUE(sound.Stop_());
+    EXPECT_LT(Peak(Render(*device, 0.05)), 1e-6f);  // not a queue's worth later
+    sound.Play();
+    Render(*device, 0.1);
+    ASSERT_TRUE(sound.Pause());
+    EXPECT_LT(Peak(Render(*device, 0.05)), 1e-6f);
+}
+
+TEST_F(SoundDx8Test, ASecondSoundOnABusyPathIsHeardAtOnce) {
+    const auto high = Dir() / "high.wav";
+    qxtest::WriteWav(high, qxtest::Sine(1.0, 660.0, kRate, 1, 0.25f), 1, kRate, SF_FORMAT_PCM_16);
+    SoundDx8 sound;
+    ASSERT_TRUE(sound.Load(Wave("low.wav", 1.0)));
+    sound.Play();
+    Render(*device, 0.1);
+    ASSERT_TRUE(sound.Load(high.string()));
+    sound.Play();  // the same path, the same (mono) stream
+    // Both tones from the first 10 ms on: two unrelated tones of one level add up to 3 dB more.
+    EXPECT_NEAR(Rms(Render(*device, 0.01)), kTone * std::sqrt(2.0f), 0.01f);
+    // The first went on where it was: it ends 1 s after it started, not a queue later.
+    sound.Stop_();
+    Render(*device, 0.85);
+    EXPECT_GT(Rms(Render(*device, 0.04)), 0.1f);
+    EXPECT_LT(Peak(Render(*device, 0.05)), 1e-6f);
+}
+
 TEST_F(SoundDx8Test, InPhaseSoundsAddUp) {
     const std::string file = Wave("boom.wav", 0.5);
     SoundDx8 a, b;

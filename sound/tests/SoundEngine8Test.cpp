@@ -79,27 +79,39 @@ TEST_F(SoundEngine8Test, MasterPropertiesOnTheRealPerformance) {
 }
 
 TEST_F(SoundEngine8Test, MusicTimeAdvancesWithTheMasterTempo) {
+    // Music time follows the audio played out: on a loopback device, what was rendered.
     UseLoopback();
     auto engine = std::make_shared<SoundEngine8>();
     auto& performance = *Context().performance;
-    // 120 beats per minute at 768 ticks a beat: 1536 ticks a second, times the tempo. The clock is
-    // read between two pairs of time stamps, so its advance lies between their spans.
-    const auto advance = [&](float tempo) {
-        using Clock = std::chrono::steady_clock;
-        const auto a = Clock::now();
+    auto device = qxtest::PerformanceDevice();
+    // 120 beats per minute at 768 ticks a beat: 1536 ticks a second, times the tempo.
+    const auto advance = [&](double seconds) {
         const int32_t t0 = performance.GetMusicTime();
-        const auto b = Clock::now();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const auto c = Clock::now();
-        const int32_t t1 = performance.GetMusicTime();
-        const auto d = Clock::now();
-        const double perSecond = 1536.0 * tempo;
-        EXPECT_GE(t1 - t0, std::chrono::duration<double>(c - b).count() * perSecond - 2) << "tempo " << tempo;
-        EXPECT_LE(t1 - t0, std::chrono::duration<double>(d - a).count() * perSecond + 2) << "tempo " << tempo;
+        qxtest::Render(*device, seconds);
+        return performance.GetMusicTime() - t0;
     };
-    advance(1.0f);
+    EXPECT_NEAR(advance(0.1), 153.6, 1.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(advance(0.0), 0);  // nothing heard, no music time
     engine->MasterTempo(4.0f);
-    advance(4.0f);
+    EXPECT_NEAR(advance(0.1), 614.4, 1.0);
+    engine->MasterTempo(0.5f);
+    EXPECT_NEAR(advance(1.0), 768.0, 1.0);
+}
+
+TEST_F(SoundEngine8Test, MusicTimeRunsWithARealTimeDevice) {
+    auto engine = std::make_shared<SoundEngine8>();  // the null backend: it plays out in real time
+    auto& performance = *Context().performance;
+    using Clock = std::chrono::steady_clock;
+    const auto a = Clock::now();
+    const int32_t t0 = performance.GetMusicTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int32_t t1 = performance.GetMusicTime();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - a).count();
+    // The device counts whole periods (1024 frames, 23 ms, by default). It runs, and never ahead
+    // of the wall clock; a busy machine that delays the backend's thread holds it back.
+    EXPECT_GT(t1 - t0, 0);
+    EXPECT_LT(t1 - t0, (elapsed + 0.05) * 1536);
 }
 
 TEST_F(SoundEngine8Test, ConstructionOrderAndTeardownOrder) {

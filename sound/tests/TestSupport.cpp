@@ -95,6 +95,40 @@ std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key, int32_t program) {
     return file;
 }
 
+namespace {
+
+void AppendNumber(std::vector<uint8_t>& out, uint32_t v) {
+    std::vector<uint8_t> vlq{static_cast<uint8_t>(v & 0x7F)};
+    while (v >>= 7) vlq.insert(vlq.begin(), static_cast<uint8_t>(0x80 | (v & 0x7F)));
+    out.insert(out.end(), vlq.begin(), vlq.end());
+}
+
+void AppendBig(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace
+
+std::vector<uint8_t> SmfBytes(int32_t division, const std::vector<std::vector<MidiEventAt>>& tracks) {
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
+    AppendBig(file, static_cast<uint32_t>(tracks.size()), 2);
+    AppendBig(file, static_cast<uint32_t>(division), 2);
+    for (const auto& events : tracks) {
+        std::vector<uint8_t> track;
+        uint32_t tick = 0;
+        for (const auto& e : events) {
+            AppendNumber(track, e.tick - tick);
+            tick = e.tick;
+            track.insert(track.end(), e.bytes.begin(), e.bytes.end());
+        }
+        track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+        file.insert(file.end(), {'M', 'T', 'r', 'k'});
+        AppendBig(file, static_cast<uint32_t>(track.size()), 4);
+        file.insert(file.end(), track.begin(), track.end());
+    }
+    return file;
+}
+
 std::vector<uint8_t> ModBytes(int32_t rows) {
     constexpr int kSampleBytes = 32;  // one cycle; played at period 428, about 8287 samples a second
     std::vector<uint8_t> mod(20, 0);

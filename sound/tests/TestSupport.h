@@ -53,6 +53,14 @@ std::filesystem::path WriteCdImage(const std::filesystem::path& dir, const std::
                                    const std::string& catalog = "");
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
+// One event of a track: its tick and its bytes (status included).
+struct MidiEventAt {
+    uint32_t tick;
+    std::vector<uint8_t> bytes;
+};
+// A format-1 file of `tracks` (events in time order each), ending each track at its last event.
+std::vector<uint8_t> SmfBytes(int32_t division, const std::vector<std::vector<MidiEventAt>>& tracks);
+
 // The OpenAL devices behind the context's output device and performance.
 std::shared_ptr<qxsound::platform::OpenALDevice> OutputDevice();
 std::shared_ptr<qxsound::platform::OpenALDevice> PerformanceDevice();
