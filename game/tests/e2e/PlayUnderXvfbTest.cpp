@@ -228,7 +228,9 @@ TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
     EXPECT_GT(WhitePixels(play, 20, 10, 140, 34), 20) << "no \"Level: 1\" text";
     EXPECT_GT(WhitePixels(play, 580, 10, 780, 34), 20) << "no speed text";
     EXPECT_GT(WhitePixels(play, 360, 560, 520, 590), 20) << "no score text";
-    EXPECT_GT(Spread(play, 150, 420, 640, 540), 6.0) << "no textured terrain below the horizon";
+    // The terrain below the horizon varies in brightness (about 5 to 7 here); an empty or one-colour
+    // picture there does not vary at all.
+    EXPECT_GT(Spread(play, 150, 420, 640, 540), 3.0) << "no textured terrain below the horizon";
     EXPECT_EQ(WaitForChild(game, 0ms), -1) << "the game ended during play";
 
     Press("Escape", "keydown", "keyup");
