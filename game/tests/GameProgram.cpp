@@ -15,6 +15,7 @@ using quarvex::Draw2D;
 
 void GameProgram::Start(const std::string& dataDir) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
     quarvex::Engine3D::Reset();
     previousFatal_ = SetFatalErrorHandler([](const std::string& message) { throw FatalGameError(message); });
     SetExitHandler([](int status) { throw GameExit{status}; });
