@@ -79,6 +79,26 @@ Taps MakeTaps(int sourceSize, int count, bool wrap) {
 }
 }  // namespace
 
+std::vector<uint8_t> HalveSize(const uint8_t* pixels, int width, int height, int channels) {
+    const int w = std::max(width / 2, 1), h = std::max(height / 2, 1);
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h * channels);
+    const size_t row = static_cast<size_t>(width) * channels;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* top = pixels + static_cast<size_t>(std::min(2 * y, height - 1)) * row;
+        const uint8_t* bottom = pixels + static_cast<size_t>(std::min(2 * y + 1, height - 1)) * row;
+        uint8_t* target = &out[static_cast<size_t>(y) * w * channels];
+        for (int x = 0; x < w; ++x) {
+            const size_t left = static_cast<size_t>(std::min(2 * x, width - 1)) * channels;
+            const size_t right = static_cast<size_t>(std::min(2 * x + 1, width - 1)) * channels;
+            for (int c = 0; c < channels; ++c) {
+                const int sum = top[left + c] + top[right + c] + bottom[left + c] + bottom[right + c];
+                *target++ = static_cast<uint8_t>((sum + 2) / 4);
+            }
+        }
+    }
+    return out;
+}
+
 Image Resample(const Image& src, int width, int height, bool wrap) {
     Image out;
     out.width = width;

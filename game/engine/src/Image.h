@@ -25,6 +25,9 @@ Image LoadImageFile(const std::string& path, const std::string& shownName);
 // meets its left, its bottom its top), otherwise its edges are clamped. Colours are weighted by
 // opacity, so transparent pixels lend no colour to their visible neighbours.
 Image Resample(const Image& image, int width, int height, bool wrap = false);
+// The next mip level of `channels`-byte pixels: each side halved (to no less than 1), every
+// pixel the rounded mean of the two by two pixels under it (one row or column at an odd edge).
+std::vector<uint8_t> HalveSize(const uint8_t* pixels, int width, int height, int channels);
 // Pixels whose RGB matches key's RGB (within tolerance per channel) get alpha 0.
 void ApplyColorKey(Image& image, uint32_t keyArgb, int tolerance);
 // Writes a 24-bit BMP; throws EngineError on failure.

@@ -28,6 +28,17 @@ bool IsJpeg(const std::string& path) {
 
 TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
                                  std::string_view name, int width, int height, Color colorKey) {
+    std::error_code ec;
+    const auto modified = std::filesystem::last_write_time(path, ec);
+    const auto size = ec ? 0 : std::filesystem::file_size(path, ec);
+    if (!ec) {
+        for (const Loaded& loaded : recent_) {
+            if (loaded.path == path && loaded.modified == modified && loaded.size == size &&
+                loaded.colorKey == colorKey && loaded.width == width && loaded.height == height) {
+                return Add(name, path, loaded.image, loaded.id);
+            }
+        }
+    }
     Image image = LoadImageFile(path, std::string(shownName));
     // The key is judged on the file's own pixels: resampling first would blend key-coloured
     // pixels into their neighbours and leave a fringe that no longer matches the key.
@@ -36,20 +47,26 @@ TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shown
     const int w = width > 0 ? width : image.width;
     const int h = height > 0 ? height : image.height;
     if (w != image.width || h != image.height) image = Resample(image, w, h);
-    return Add(name, path, std::move(image));
+    const uint64_t id = NextTextureId();
+    if (!ec) {
+        if (recent_.size() == kRecentLoads) recent_.pop_back();
+        recent_.push_front({path, modified, size, colorKey, width, height, image, id});
+    }
+    return Add(name, path, std::move(image), id);
 }
 
-TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, Image image) {
+TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, Image image, uint64_t id) {
+    if (id == 0) id = NextTextureId();
     if (!name.empty()) {
         // A name loaded again keeps its handle and takes the new picture, so that every mesh,
-        // sky face and terrain chunk holding the handle shows the new one. The new id makes the
+        // sky face and terrain chunk holding the handle shows the new one. A new id makes the
         // renderer upload it again.
         auto it = byName_.find(ToLower(name));
         if (it != byName_.end()) {
             TextureData& data = *it->second->Data();
             data.file = file;
             data.image = std::move(image);
-            data.id = NextTextureId();
+            data.id = id;
             return it->second;
         }
     }
@@ -57,7 +74,7 @@ TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, 
     data->name = std::string(name);
     data->file = file;
     data->image = std::move(image);
-    data->id = NextTextureId();
+    data->id = id;
     auto texture = std::make_shared<Texture3D>(data);
     if (!name.empty()) byName_[ToLower(name)] = texture;
     return texture;

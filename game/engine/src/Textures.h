@@ -4,7 +4,10 @@
 #include "Engine3D.h"
 #include "Image.h"
 
+#include <deque>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +17,9 @@ struct TextureData {
     std::string name;
     std::string file;
     Image image;
-    uint64_t id = 0;  // unique per loaded texture; the renderer keys its GPU copies on it
+    // Names the picture: textures with the same id hold the same pixels (one file loaded alike
+    // under several names), and a new picture takes a new id. The renderer keys its GPU copies on it.
+    uint64_t id = 0;
 };
 
 struct EffectData {
@@ -38,13 +43,28 @@ class TextureRegistry {
 public:
     TexturePtr Load(const std::string& path, std::string_view shownName, std::string_view name,
                     int width, int height, Color colorKey);
-    TexturePtr Add(std::string_view name, const std::string& file, Image image);
+    // `id` 0: a picture of its own (a new id).
+    TexturePtr Add(std::string_view name, const std::string& file, Image image, uint64_t id = 0);
     TexturePtr Find(std::string_view name) const;
 
     void AddEffect(std::shared_ptr<EffectData> effect);
     EffectTexturePtr FindEffect(std::string_view name) const;
 
 private:
+    // The pictures of the last few loads, so that a file loaded alike again (a level's sky box
+    // loads one file for all its faces) is neither decoded nor uploaded again while unchanged.
+    struct Loaded {
+        std::string path;
+        std::filesystem::file_time_type modified;
+        std::uintmax_t size = 0;
+        Color colorKey = 0;
+        int width = 0, height = 0;
+        Image image;
+        uint64_t id = 0;
+    };
+    static constexpr size_t kRecentLoads = 8;
+    std::deque<Loaded> recent_;
+
     std::map<std::string, TexturePtr> byName_;
     std::map<std::string, EffectTexturePtr> effects_;
 };

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 using namespace quarvex;
 using enginetest::ScratchDir;
@@ -280,14 +282,62 @@ TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel
     Scene3D scene;
     scene.SetSkyBox(stripes, stripes, stripes, stripes, stripes, stripes, 1500);
     scene.SetCamera(0, 0, 0, 0, 0, 100);
-    engine.Clear(false);
-    scene.RenderSky();
-    scene.RenderAll();
-    const auto picture = PresentAndRead("stripes_shot.bmp");
-    // A row well above the horizon haze.
-    const RowChange row = ChangeAlongRow(picture, 80, 100, 700);
-    EXPECT_GT(row.range, 150);      // the stripes are there
-    EXPECT_LT(row.largestStep, 16);  // and blend from one into the next
+    // The first frames show the texture filtered, later ones a magnified copy made meanwhile.
+    for (int frame = 0; frame < 20; ++frame) {
+        engine.Clear(false);
+        scene.RenderSky();
+        scene.RenderAll();
+        const auto picture = PresentAndRead("stripes_shot.bmp");
+        // A row well above the horizon haze.
+        const RowChange row = ChangeAlongRow(picture, 80, 100, 700);
+        EXPECT_GT(row.range, 150) << "frame " << frame;      // the stripes are there
+        EXPECT_LT(row.largestStep, 16) << "frame " << frame;  // and blend from one into the next
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// New heights are built while the old ones are still drawn: no frame without terrain, and the
+// new ones shown within a few frames.
+TEST_F(RendererTest, ChangedHeightsAreShownSoonWithTerrainInEveryFrameMeanwhile) {
+    if (!Open()) return;
+    TextureFactory3D factory;
+    Scene3D scene;
+    scene.SetViewRange(100);
+    scene.SetBackgroundColor(1, 0, 1);  // magenta: wherever no terrain is drawn
+    Landscape3D land;
+    land.SetLandscapeFactor(0.4f);
+    land.GenerateFromHeightMap("land_map.bmp", 32, 8, 8, 0, 0, true);
+    land.SetBaseTexture(factory.LoadTexture("e1.bmp", "Terrain"));
+    scene.SetCamera(1000, 260, 1000, 1400, 0, 1400);  // looking down over the hills
+    auto frame = [&] {
+        engine.Clear(false);
+        land.Render(true, true);
+        scene.RenderAll();
+        return PresentAndRead("heights.bmp");
+    };
+    // Pixels of the lower half that differ from the first picture, and those showing no terrain.
+    const auto first = frame();
+    auto compare = [&](const enginetest::Picture& picture, int& changed, int& background) {
+        changed = background = 0;
+        for (int y = 300; y < 600; y += 4) {
+            for (int x = 0; x < 800; x += 4) {
+                changed += picture.At(x, y) != first.At(x, y);
+                background += (picture.At(x, y) & 0xFFFFFF) == 0xFF00FF;
+            }
+        }
+    };
+    int changed = 0, background = 0;
+    compare(first, changed, background);
+    ASSERT_EQ(background, 0);
+    land.SetLandscapeFactor(12.0f);
+    bool shown = false;
+    for (int i = 0; i < 100 && !shown; ++i) {
+        compare(frame(), changed, background);
+        EXPECT_EQ(background, 0) << "frame " << i;
+        shown = changed > 75 * 200 / 4;  // a quarter of the lower half
+        if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(shown) << changed;
 }
 
 // The terrain's detail texture tiles many times and is magnified near the eye: its grain must
@@ -310,14 +360,19 @@ TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) 
     // Looking steeply down from 20 units up, so the ground near the eye fills the picture.
     const float x = 1024, z = 1024, ground = land.GetHeight(x, z);
     scene.SetCamera(x, ground + 20, z, x, ground, z + 12);
-    engine.Clear(false);
-    land.Render(true, true);
-    scene.RenderAll();
-    const auto picture = PresentAndRead("grain_shot.bmp");
-    // A row across the middle, over several seams where one tile meets the next.
-    const RowChange row = ChangeAlongRow(picture, 300, 0, 800);
-    EXPECT_GT(row.range, 60);       // the grain is there
-    EXPECT_LT(row.largestStep, 8);  // blended, with no seam where the tiles meet
+    // The first frames show the original grain filtered, later ones a magnified copy made
+    // meanwhile: both alike.
+    for (int frame = 0; frame < 20; ++frame) {
+        engine.Clear(false);
+        land.Render(true, true);
+        scene.RenderAll();
+        const auto picture = PresentAndRead("grain_shot.bmp");
+        // A row across the middle, over several seams where one tile meets the next.
+        const RowChange row = ChangeAlongRow(picture, 300, 0, 800);
+        EXPECT_GT(row.range, 60) << "frame " << frame;       // the grain is there
+        EXPECT_LT(row.largestStep, 8) << "frame " << frame;  // blended, with no seam where the tiles meet
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 TEST_F(RendererTest, AMeshDrawnBeforeItsTextureIsLoadedAgainShowsTheNewPicture) {

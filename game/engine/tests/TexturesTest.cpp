@@ -124,6 +124,45 @@ TEST_F(TexturesTest, BadFilesAreReportedByName) {
     EXPECT_EQ(Globals3D::GetTexture("x"), nullptr);  // nothing registered by a failed load
 }
 
+TEST_F(TexturesTest, AFileLoadedAlikeUnderTwoNamesIsOnePictureUntilTheFileChanges) {
+    auto front = factory.LoadTexture("e1.bmp", "Front", -1, -1, 0, true);
+    auto back = factory.LoadTexture("e1.bmp", "Back", -1, -1, 0, true);
+    EXPECT_NE(front, back);
+    EXPECT_EQ(front->Data()->id, back->Data()->id);  // the renderer keeps one copy
+    EXPECT_EQ(front->Data()->image.rgba, back->Data()->image.rgba);
+    // Loaded otherwise (a colour key, another size), it is another picture.
+    auto keyed = factory.LoadTexture("e1.bmp", "Keyed", -1, -1, 0xFF000000u, true);
+    EXPECT_NE(keyed->Data()->id, front->Data()->id);
+    EXPECT_EQ(Alpha(keyed, 0, 0), 0);
+    auto larger = factory.LoadTexture("e1.bmp", "Larger", 8, 4, 0, true);
+    EXPECT_NE(larger->Data()->id, front->Data()->id);
+    EXPECT_EQ(larger->Width(), 8);
+
+    // A changed file is read again.
+    enginetest::WriteImage(dir.File("e1.bmp"), 5, 2, [](int, int) { return 0xFF0000FFu; });
+    auto left = factory.LoadTexture("e1.bmp", "Left", -1, -1, 0, true);
+    EXPECT_NE(left->Data()->id, front->Data()->id);
+    EXPECT_EQ(left->Width(), 5);
+    EXPECT_EQ(left->Data()->image.Pixel(0, 0)[2], 0xFF);
+    // A name loaded again with another file leaves the names that shared its picture alone.
+    factory.LoadTexture("e2.png", "Front", -1, -1, 0, true);
+    EXPECT_EQ(back->Width(), 4);
+    EXPECT_EQ(back->Data()->image.Pixel(1, 0)[1], 0xC0);
+}
+
+TEST(ImageTest, HalvingAveragesTwoByTwoAndKeepsOddEdges) {
+    // 3 x 3, one channel: the last column and row are averaged with themselves.
+    const uint8_t grey[9] = {0, 10, 100, 20, 31, 200, 7, 7, 50};
+    EXPECT_EQ(detail::HalveSize(grey, 3, 3, 1), (std::vector<uint8_t>{15}));  // (0 + 10 + 20 + 31 + 2) / 4
+    // 4 x 1, two channels: a single row pairs columns.
+    const uint8_t row[8] = {0, 255, 255, 255, 10, 20, 11, 21};
+    EXPECT_EQ(detail::HalveSize(row, 4, 1, 2), (std::vector<uint8_t>{128, 255, 11, 21}));
+    // 1 x 1 stays; 1 x 4 halves its height only.
+    const uint8_t one[4] = {1, 2, 3, 4};
+    EXPECT_EQ(detail::HalveSize(one, 1, 1, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(detail::HalveSize(one, 1, 4, 1), (std::vector<uint8_t>{2, 4}));
+}
+
 TEST(ColorTest, RgbaPacksArgb) {
     EXPECT_EQ(Globals3D::RGBA(1, 1, 1, 1), 0xFFFFFFFFu);
     EXPECT_EQ(Globals3D::RGBA(1, 0, 0, 0.5f), 0x80FF0000u);

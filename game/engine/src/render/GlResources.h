@@ -7,6 +7,7 @@
 
 #include <glm/glm.hpp>
 
+#include <future>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -38,7 +39,8 @@ public:
     // The texture magnified (see Magnify) until its smaller side reaches minSide, without mip
     // levels and sampled nearest: where it is shown at a fixed scale (the sky box), it looks as
     // smooth as bilinear filtering of the original at a fraction of a software renderer's cost.
-    // Sampled bilinear where the size limit keeps it short of minSide.
+    // Sampled bilinear where the size limit keeps it short of minSide. The copy is made on a
+    // thread of its own; until it is ready, the original (Get) is given, filtered bilinear.
     GLuint Magnified(const TexturePtr& texture, int minSide);
     // The image resampled (bilinear; wrapped round for tiling images) by the smallest power of
     // two of at least `wanted` that keeps its larger side within 2048. `reached` says whether
@@ -66,6 +68,11 @@ private:
     };
     std::unordered_map<uint64_t, Entry> entries_;
     std::unordered_map<uint64_t, Entry> magnified_;
+    struct Pending {
+        std::weak_ptr<TextureData> data;
+        std::future<Magnification> copy;
+    };
+    std::unordered_map<uint64_t, Pending> pending_;  // magnified copies being made
     std::unordered_set<GLuint> cutout_;
     GLuint white_ = 0;
     GLuint spot_ = 0;

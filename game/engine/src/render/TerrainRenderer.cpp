@@ -1,5 +1,7 @@
 #include "TerrainRenderer.h"
 
+#include "Background.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -84,14 +86,8 @@ constexpr float kDetailFadeStart = 100.0f, kDetailFadeEnd = 700.0f;
 // screen even with the eye ten units over the ground.
 constexpr float kDetailTexel = 1.0f / 16.0f;
 
-struct TerrainVertex {
-    glm::vec3 position;
-    glm::vec3 normal;
-    float coarseY, coarse2Y;
-    float edge;
-};
-
 }  // namespace
+
 
 TerrainRenderer::TerrainRenderer() {
     program_ = std::make_unique<Program>(kVertex, kFragment, "terrain");
@@ -102,11 +98,11 @@ TerrainRenderer::TerrainRenderer() {
     glBindVertexArray(vao_);
     glBindBuffer(GL_ARRAY_BUFFER, vbo_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ibo_);
-    VertexAttribute(0, 3, sizeof(TerrainVertex), offsetof(TerrainVertex, position));
-    VertexAttribute(1, 3, sizeof(TerrainVertex), offsetof(TerrainVertex, normal));
-    VertexAttribute(2, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, coarseY));
-    VertexAttribute(3, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, coarse2Y));
-    VertexAttribute(4, 1, sizeof(TerrainVertex), offsetof(TerrainVertex, edge));
+    VertexAttribute(0, 3, sizeof(Vertex), offsetof(Vertex, position));
+    VertexAttribute(1, 3, sizeof(Vertex), offsetof(Vertex, normal));
+    VertexAttribute(2, 1, sizeof(Vertex), offsetof(Vertex, coarseY));
+    VertexAttribute(3, 1, sizeof(Vertex), offsetof(Vertex, coarse2Y));
+    VertexAttribute(4, 1, sizeof(Vertex), offsetof(Vertex, edge));
     glBindVertexArray(0);
 }
 
@@ -117,37 +113,39 @@ TerrainRenderer::~TerrainRenderer() {
     glDeleteVertexArrays(1, &vao_);
 }
 
-void TerrainRenderer::Rebuild(const TerrainData& t) {
+TerrainRenderer::Geometry TerrainRenderer::Build(const TerrainData& t) {
     auto vertexAt = [&](int ix, int iz) {
         const float h = t.GridHeight(ix, iz);
         const float hl = t.GridHeight(std::max(ix - 1, 0), iz);
         const float hr = t.GridHeight(std::min(ix + 1, t.cellsX), iz);
         const float hd = t.GridHeight(ix, std::max(iz - 1, 0));
         const float hu = t.GridHeight(ix, std::min(iz + 1, t.cellsZ));
-        return TerrainVertex{{ix * t.cellSize, h, iz * t.cellSize},
+        return Vertex{{ix * t.cellSize, h, iz * t.cellSize},
                              glm::normalize(glm::vec3(hl - hr, 2.0f * t.cellSize, hd - hu)), h, h, 0.0f};
     };
     // Every chunk has its own vertices for each level of detail, so that a draw runs the vertex
     // shader only on what it uses. Cells split along the diagonal GetHeight uses:
     // (00, 10, 11) + (00, 11, 01).
-    std::vector<TerrainVertex> vertices;
-    std::vector<GLuint> indices;
-    chunksX_ = t.chunksX;
-    chunksZ_ = t.chunksZ;
-    chunks_.assign(static_cast<size_t>(t.chunksX) * t.chunksZ, Chunk{});
+    Geometry g;
+    g.version = t.version;
+    g.chunksX = t.chunksX;
+    g.chunksZ = t.chunksZ;
+    g.chunks.assign(static_cast<size_t>(t.chunksX) * t.chunksZ, Chunk{});
     const int n = t.cellsPerChunk;
-    levels_ = TerrainLod::LevelCount(n);
+    const int levels = g.levels = TerrainLod::LevelCount(n);
+    std::vector<Vertex>& vertices = g.vertices;
+    std::vector<GLuint>& indices = g.indices;
     for (int cz = 0; cz < t.chunksZ; ++cz) {
         for (int cx = 0; cx < t.chunksX; ++cx) {
-            Chunk& chunk = chunks_[static_cast<size_t>(cz) * t.chunksX + cx];
+            Chunk& chunk = g.chunks[static_cast<size_t>(cz) * t.chunksX + cx];
             chunk.min = glm::vec3(cx * TerrainData::kChunkSize, INFINITY, cz * TerrainData::kChunkSize);
             chunk.max = glm::vec3((cx + 1) * TerrainData::kChunkSize, -INFINITY,
                                   (cz + 1) * TerrainData::kChunkSize);
             chunk.errors = TerrainLod::ChunkErrors(t, cx, cz);
-            for (int lod = 0; lod < levels_; ++lod) {
+            for (int lod = 0; lod < levels; ++lod) {
                 const int side = TerrainLod::Lines(n, lod);
                 const GLuint base = static_cast<GLuint>(vertices.size());
-                const int coarser = std::min(lod + 1, levels_ - 1), coarser2 = std::min(lod + 2, levels_ - 1);
+                const int coarser = std::min(lod + 1, levels - 1), coarser2 = std::min(lod + 2, levels - 1);
                 for (int j = 0; j < side; ++j) {
                     for (int i = 0; i < side; ++i) {
                         const int li = TerrainLod::Line(i, n, lod), lj = TerrainLod::Line(j, n, lod);
@@ -162,12 +160,12 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
                 // A skirt hangs from the chunk's edges, hiding the slits where a neighbour
                 // drawn at another level of detail does not meet it exactly: deep enough for
                 // the largest step between two levels' edges.
-                const float skirtDepth = kSkirtDepth + chunk.errors[levels_ - 1];
+                const float skirtDepth = kSkirtDepth + chunk.errors[levels - 1];
                 std::vector<GLuint> lowered(static_cast<size_t>(side) * side, 0);
                 auto low = [&](GLuint top) {
                     GLuint& index = lowered[top - base];
                     if (index == 0) {
-                        TerrainVertex v = vertices[top];
+                        Vertex v = vertices[top];
                         v.position.y -= skirtDepth;
                         v.coarseY -= skirtDepth;
                         v.coarse2Y -= skirtDepth;
@@ -203,59 +201,106 @@ void TerrainRenderer::Rebuild(const TerrainData& t) {
             }
         }
     }
-    glBindVertexArray(vao_);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(TerrainVertex)),
-                 vertices.data(), GL_STATIC_DRAW);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
-                 indices.data(), GL_STATIC_DRAW);
-    glBindVertexArray(0);
-    version_ = t.version;
+    return g;
 }
 
-void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
-    const std::shared_ptr<TextureData> data = detail ? detail->Data() : nullptr;
-    const uint64_t id = data ? data->id : 0;
-    if (detailTexture_ && id == detailId_ && repeat == detailRepeat_) return;
+void TerrainRenderer::Apply(Geometry&& g) {
+    glBindVertexArray(vao_);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(g.vertices.size() * sizeof(Vertex)), g.vertices.data(),
+                 GL_STATIC_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(g.indices.size() * sizeof(GLuint)),
+                 g.indices.data(), GL_STATIC_DRAW);
+    glBindVertexArray(0);
+    version_ = g.version;
+    chunksX_ = g.chunksX;
+    chunksZ_ = g.chunksZ;
+    levels_ = g.levels;
+    chunks_ = std::move(g.chunks);
+}
+
+void TerrainRenderer::UpdateGeometry(const TerrainData& t) {
+    if (version_ == t.version) return;
+    if (chunks_.empty()) {
+        Apply(Build(t));  // nothing to draw until it is built
+        return;
+    }
+    // New heights are built from a copy on a thread of its own while the old ones are drawn.
+    if (Ready(nextGeometry_)) {
+        Geometry g = nextGeometry_.get();
+        if (g.version == t.version) return Apply(std::move(g));
+    }
+    if (!nextGeometry_.valid()) nextGeometry_ = InBackground([copy = t] { return Build(copy); });
+}
+
+TerrainRenderer::Grain TerrainRenderer::MakeGrain(const TextureData& picture, glm::vec2 repeat, bool magnify) {
     // The detail adds grain without darkening or tinting: one channel, its brightness over the
-    // mean brightness (0..2, stored halved). Without a detail texture, one neutral texel.
-    int width = 1, height = 1;
-    std::vector<uint8_t> grain(1, 128);
-    bool nearest = true;
-    if (data && data->image.width > 0 && data->image.height > 0) {
+    // mean brightness (0..2, stored halved).
+    Grain grain;
+    grain.id = picture.id;
+    grain.repeat = repeat;
+    grain.nearest = false;
+    const Image& original = picture.image;
+    const Image* img = &original;
+    TextureCache::Magnification copy;
+    if (magnify) {
         // Magnified (it tiles: wrapped round) until a texel is at most kDetailTexel units across,
         // and sampled nearest: looks like bilinear filtering of the original wherever the copy is
         // not magnified on screen, at a fraction of a software renderer's cost.
-        const Image& original = data->image;
         const float texel = std::max(TerrainData::kChunkSize / (std::max(repeat.x, 1e-3f) * original.width),
                                      TerrainData::kChunkSize / (std::max(repeat.y, 1e-3f) * original.height));
-        const TextureCache::Magnification copy = TextureCache::Magnify(original, texel / kDetailTexel, true);
-        nearest = copy.reached;  // otherwise texels could show: filtered as before
-        const Image& img = copy.image;
-        width = img.width;
-        height = img.height;
-        std::vector<float> brightness(static_cast<size_t>(width) * height);
-        double sum = 0.0;
-        for (size_t i = 0; i < brightness.size(); ++i) {
-            const uint8_t* p = &img.rgba[i * 4];
-            brightness[i] = 0.299f * p[0] + 0.587f * p[1] + 0.114f * p[2];
-            sum += brightness[i];
-        }
-        const float mean = std::max(static_cast<float>(sum / brightness.size()), 8.0f);
-        grain.resize(brightness.size());
-        for (size_t i = 0; i < grain.size(); ++i) {
-            grain[i] = static_cast<uint8_t>(std::min(brightness[i] / mean * 127.5f, 255.0f) + 0.5f);
-        }
+        copy = TextureCache::Magnify(original, texel / kDetailTexel, true);
+        grain.nearest = copy.reached;  // otherwise texels could show: filtered as before
+        img = &copy.image;
     }
-    detailTexture_ =
-        TextureCache::UploadPixels(detailTexture_, width, height, GL_R8, GL_RED, grain.data(), true, true, nearest);
-    detailId_ = id;
-    detailRepeat_ = repeat;
+    grain.width = img->width;
+    grain.height = img->height;
+    std::vector<float> brightness(static_cast<size_t>(grain.width) * grain.height);
+    double sum = 0.0;
+    for (size_t i = 0; i < brightness.size(); ++i) {
+        const uint8_t* p = &img->rgba[i * 4];
+        brightness[i] = 0.299f * p[0] + 0.587f * p[1] + 0.114f * p[2];
+        sum += brightness[i];
+    }
+    const float mean = std::max(static_cast<float>(sum / brightness.size()), 8.0f);
+    grain.pixels.resize(brightness.size());
+    for (size_t i = 0; i < grain.pixels.size(); ++i) {
+        grain.pixels[i] = static_cast<uint8_t>(std::min(brightness[i] / mean * 127.5f, 255.0f) + 0.5f);
+    }
+    return grain;
+}
+
+void TerrainRenderer::UploadDetail(const Grain& grain) {
+    detailTexture_ = TextureCache::UploadPixels(detailTexture_, grain.width, grain.height, GL_R8, GL_RED,
+                                                grain.pixels.data(), true, true, grain.nearest);
+}
+
+void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
+    std::shared_ptr<TextureData> data = detail ? detail->Data() : nullptr;
+    if (data && (data->image.width <= 0 || data->image.height <= 0)) data = nullptr;
+    const uint64_t id = data ? data->id : 0;
+    if (!detailTexture_ || id != detailId_ || repeat != detailRepeat_) {
+        detailId_ = id;
+        detailRepeat_ = repeat;
+        // Until the magnified grain is made, the original's grain filtered: it looks the same
+        // from a little way off. Without a detail texture, one neutral texel.
+        UploadDetail(data ? MakeGrain(*data, repeat, false) : Grain{});
+        toMagnify_ = data;
+    }
+    if (Ready(magnifiedDetail_)) {
+        const Grain grain = magnifiedDetail_.get();
+        if (grain.id == detailId_ && grain.repeat == detailRepeat_) UploadDetail(grain);
+    }
+    if (toMagnify_ && !magnifiedDetail_.valid()) {
+        // A copy of the picture: the data's own may take another picture meanwhile.
+        magnifiedDetail_ = InBackground([picture = *toMagnify_, repeat] { return MakeGrain(picture, repeat, true); });
+        toMagnify_.reset();
+    }
 }
 
 void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& textures) {
     if (!t.built) return;
-    if (version_ != t.version) Rebuild(t);
+    UpdateGeometry(t);
 
     UpdateDetail(t.detail, t.detailRepeat);
 

@@ -10,6 +10,7 @@
 #include <glm/glm.hpp>
 
 #include <array>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -32,7 +33,11 @@ public:
     void Draw(const TerrainData& terrain, const View& view, TextureCache& textures);
 
 private:
-    void Rebuild(const TerrainData& terrain);
+    struct Geometry;
+    static Geometry Build(const TerrainData& terrain);
+    void Apply(Geometry&& geometry);  // uploads it: drawn from now on
+    // Builds the heights' current version; after the first, on a thread of its own.
+    void UpdateGeometry(const TerrainData& terrain);
 
     std::unique_ptr<Program> program_, farProgram_;
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
@@ -49,6 +54,21 @@ private:
         glm::vec3 min, max;
     };
     std::vector<Chunk> chunks_;
+    struct Vertex {
+        glm::vec3 position;
+        glm::vec3 normal;
+        float coarseY, coarse2Y;
+        float edge;
+    };
+    // Vertices, indices and chunks made from one version of the heights.
+    struct Geometry {
+        uint64_t version = 0;
+        int chunksX = 0, chunksZ = 0, levels = 1;
+        std::vector<Chunk> chunks;
+        std::vector<Vertex> vertices;
+        std::vector<GLuint> indices;
+    };
+    std::future<Geometry> nextGeometry_;
     std::vector<TerrainLod::Drawn> drawn_;  // this frame's level of detail and morph per chunk
     struct ChunkDraw {
         size_t index;
@@ -59,7 +79,18 @@ private:
     std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
     // The detail texture as drawn: its grain in one channel, made from the picture with id
     // detailId_ (0: none) tiled detailRepeat_ times over a chunk.
+    struct Grain {
+        int width = 1, height = 1;
+        std::vector<uint8_t> pixels{128};
+        bool nearest = true;
+        uint64_t id = 0;  // made from this picture
+        glm::vec2 repeat{0.0f};
+    };
+    static Grain MakeGrain(const TextureData& picture, glm::vec2 repeat, bool magnify);
+    void UploadDetail(const Grain& grain);
     void UpdateDetail(const TexturePtr& detail, glm::vec2 repeat);
+    std::future<Grain> magnifiedDetail_;  // made on a thread of its own
+    std::shared_ptr<TextureData> toMagnify_;  // the detail picture whose magnified grain is wanted next
     GLuint detailTexture_ = 0;
     uint64_t detailId_ = 0;
     glm::vec2 detailRepeat_{0.0f};
