@@ -1,7 +1,8 @@
 // End to end: the real orvane program on an Xvfb display, driven by xdotool like a player: the
 // title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
-// kept in this test's build folder (e2e/e2e_title.png, e2e/e2e_play.png). Also: a missing data
-// file, no audio device, a quit request, and the game installed with `cmake --install`.
+// kept in this test's build folder (e2e/e2e_title.png, e2e/e2e_play.png). Also: a screen larger
+// than the picture, a missing data file, no audio device, a quit request, and the game installed
+// with `cmake --install`.
 #include "../TestData.h"
 #include "XvfbServer.h"
 
@@ -171,24 +172,25 @@ protected:
         Tool(up + " " + what);
     }
 
-    Picture Screenshot(const std::string& name) {
-        XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    // The screen's top left width x height pixels, kept as `name`.
+    Picture Screenshot(const std::string& name, int width = kWidth, int height = kHeight) {
+        XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, width, height, AllPlanes, ZPixmap);
         Picture picture;
         if (!image) return picture;
-        picture.width = kWidth;
-        picture.height = kHeight;
-        picture.rgb.resize(kWidth * kHeight * 3);
-        for (int py = 0; py < kHeight; ++py) {
-            for (int px = 0; px < kWidth; ++px) {
+        picture.width = width;
+        picture.height = height;
+        picture.rgb.resize(static_cast<size_t>(width) * height * 3);
+        for (int py = 0; py < height; ++py) {
+            for (int px = 0; px < width; ++px) {
                 const unsigned long pixel = XGetPixel(image, px, py);
-                uint8_t* p = &picture.rgb[(static_cast<size_t>(py) * kWidth + px) * 3];
+                uint8_t* p = &picture.rgb[(static_cast<size_t>(py) * width + px) * 3];
                 p[0] = (pixel >> 16) & 0xFF;
                 p[1] = (pixel >> 8) & 0xFF;
                 p[2] = pixel & 0xFF;
             }
         }
         XDestroyImage(image);
-        stbi_write_png((artefacts / name).c_str(), kWidth, kHeight, 3, picture.rgb.data(), kWidth * 3);
+        stbi_write_png((artefacts / name).c_str(), width, height, 3, picture.rgb.data(), width * 3);
         return picture;
     }
 
@@ -237,6 +239,67 @@ TEST_F(PlayUnderXvfbTest, TitleStartFlyFireAndEscape) {
     const int status = WaitForChild(game, 15s);
     game = -1;
     EXPECT_EQ(status, 0) << ReadFile(artefacts / "e2e_orvane.log");
+}
+
+// A screen larger than the picture: without a GPU the picture is shown unscaled in the middle on
+// a black border, and after the first frames only the picture is copied to the screen.
+class LargeScreenTest : public PlayUnderXvfbTest {
+protected:
+    static constexpr int kScreenWidth = 1280, kScreenHeight = 960;
+    static constexpr int kLeft = (kScreenWidth - kWidth) / 2, kTop = (kScreenHeight - kHeight) / 2;
+    static void SetUpTestSuite() { server = new gametest::XvfbServer(kScreenWidth, kScreenHeight); }
+
+    Picture Screen(const std::string& name) { return Screenshot(name, kScreenWidth, kScreenHeight); }
+    static Picture PictureOf(const Picture& screen) {
+        Picture picture;
+        picture.width = kWidth;
+        picture.height = kHeight;
+        for (int y = 0; y < kHeight; ++y) {
+            const uint8_t* row = screen.At(kLeft, kTop + y);
+            picture.rgb.insert(picture.rgb.end(), row, row + kWidth * 3);
+        }
+        return picture;
+    }
+    // Pixels of the border (above, below, left and right of the picture) that are not black.
+    static int LitBorderPixels(const Picture& screen) {
+        int lit = 0;
+        for (int y = 0; y < kScreenHeight; y += 2) {
+            for (int x = 0; x < kScreenWidth; x += 2) {
+                const bool inside = x >= kLeft && x < kLeft + kWidth && y >= kTop && y < kTop + kHeight;
+                const uint8_t* c = screen.At(x, y);
+                if (!inside && c[0] + c[1] + c[2] > 6) ++lit;
+            }
+        }
+        return lit;
+    }
+};
+
+TEST_F(LargeScreenTest, ThePictureSitsUnscaledInTheMiddleOnABlackBorderAndKeepsChanging) {
+    StartGame(ORVANE_PROGRAM, {"ALSOFT_DRIVERS=null"});
+    ASSERT_TRUE(WaitForWindow(30s)) << ReadFile(artefacts / "e2e_orvane.log");
+    const Picture intro = LoadImage(fs::path(ORVANE_DATA_DIR) / "intro.jpg");
+    Picture screen;
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    do {
+        std::this_thread::sleep_for(500ms);
+        screen = Screen("e2e_large_title.png");
+    } while (Difference(PictureOf(screen), intro, 0, 300, 800, 600) >= 12.0 && std::chrono::steady_clock::now() < end);
+    EXPECT_LT(Difference(PictureOf(screen), intro, 0, 300, 800, 600), 12.0) << "the title is not in the middle";
+    EXPECT_EQ(LitBorderPixels(screen), 0);
+    // Frames after the title reach the screen too: X held starts play, with its HUD.
+    Tool("keydown x");
+    bool playing = false;
+    for (const auto until = std::chrono::steady_clock::now() + 30s; !playing && std::chrono::steady_clock::now() < until;) {
+        std::this_thread::sleep_for(500ms);
+        screen = Screen("e2e_large_play.png");
+        playing = WhitePixels(PictureOf(screen), 20, 10, 140, 34) > 20;
+    }
+    Tool("keyup x");
+    EXPECT_TRUE(playing) << "no \"Level: 1\" text in the middle of the screen";
+    EXPECT_EQ(LitBorderPixels(screen), 0);
+    Press("Escape", "keydown", "keyup");
+    EXPECT_EQ(WaitForChild(game, 15s), 0) << ReadFile(artefacts / "e2e_orvane.log");
+    game = -1;
 }
 
 TEST_F(PlayUnderXvfbTest, AMissingDataFileEndsTheGameWithOneLineNamingIt) {

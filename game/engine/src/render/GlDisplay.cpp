@@ -2,6 +2,7 @@
 // the mapping of the 800 x 600 picture into it, and frame pacing.
 #include "../EngineState.h"
 #include "../FramePacer.h"
+#include "RegionSwap.h"
 #include "Renderer.h"
 
 #include <SDL.h>
@@ -45,6 +46,11 @@ private:
     bool visible_ = true;
     bool pacing_ = true;
     FramePacer pacer_;
+    // On a software renderer with the picture in the middle of a larger window, once the black
+    // border has been shown in both buffers, only the picture is shown each frame.
+    std::unique_ptr<RegionSwap> regionSwap_;
+    int wholeFrames_ = kWholeFrames;  // whole buffers still to be shown before that
+    static constexpr int kWholeFrames = 3;
 };
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -94,6 +100,7 @@ GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(w
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         throw;
     }
+    regionSwap_ = std::make_unique<RegionSwap>(window_);
     SetFramePacing(true);
 }
 
@@ -143,10 +150,18 @@ void GlDisplay::PictureInWindow(float& x, float& y, float& scale) const {
 
 void GlDisplay::Present(EngineState& state) {
     renderer_->DrawFrame(state);
+    int w = 0, h = 0;
+    PictureBox box{};
+    bool region = false;
     if (visible_) {
-        int w = 0, h = 0;
         SDL_GL_GetDrawableSize(window_, &w, &h);
-        renderer_->Blit(w, h);
+        box = renderer_->Placement(w, h);
+        // Copying the whole window costs a software renderer several milliseconds a frame at
+        // 1920 x 1080, most of it for the unchanging border. (It has no vsync, so no tearing.)
+        region = wholeFrames_ == 0 && renderer_->Software() && regionSwap_->Available() &&
+                 (box.width < w || box.height < h);
+        renderer_->Blit(w, h, !region);
+        if (wholeFrames_ > 0) --wholeFrames_;
     }
     // The frame is drawn before the wait (a software renderer draws at the flush), so the
     // wait is not added to the drawing.
@@ -154,7 +169,12 @@ void GlDisplay::Present(EngineState& state) {
     // The clock holds frames to 60 a second also where vsync runs faster or does not block
     // (Xvfb, offscreen, a driver told to ignore it).
     if (pacing_) Pace(state);
-    if (visible_) SDL_GL_SwapWindow(window_);
+    if (!visible_) return;
+    if (region) {
+        regionSwap_->Show(box.x, h - box.y - box.height, box.width, box.height);
+    } else {
+        SDL_GL_SwapWindow(window_);
+    }
 }
 
 void GlDisplay::PumpEvents(InputState& input) {
@@ -196,6 +216,12 @@ void GlDisplay::PumpEvents(InputState& input) {
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) input.ReleaseAll();
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) input.quitRequested = true;
             if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) ApplySwapInterval();
+            // The window's content may be lost or its size changed: show it whole again.
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+                e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || e.window.event == SDL_WINDOWEVENT_RESTORED ||
+                e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+                wholeFrames_ = kWholeFrames;
+            }
             break;
         default:
             break;

@@ -578,7 +578,7 @@ PictureBox Renderer::Placement(int windowWidth, int windowHeight) const {
     return PlacePicture(width_, height_, windowWidth, windowHeight, !software_);
 }
 
-void Renderer::Blit(int windowWidth, int windowHeight) {
+void Renderer::Blit(int windowWidth, int windowHeight, bool border) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -594,7 +594,7 @@ void Renderer::Blit(int windowWidth, int windowHeight) {
                             {0, 0, windowWidth, y},
                             {0, y + h, windowWidth, windowHeight - y - h}};
     for (const auto& bar : bars) {
-        if (bar[2] <= 0 || bar[3] <= 0) continue;
+        if (!border || bar[2] <= 0 || bar[3] <= 0) continue;
         glScissor(bar[0], bar[1], bar[2], bar[3]);
         glClear(GL_COLOR_BUFFER_BIT);
     }

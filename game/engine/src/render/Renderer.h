@@ -35,8 +35,10 @@ public:
     // on a software renderer, where scaling a large window costs more than a frame's time,
     // pixel for pixel in the middle.
     PictureBox Placement(int windowWidth, int windowHeight) const;
-    // Copies the picture into the window's framebuffer at its place, with a black border.
-    void Blit(int windowWidth, int windowHeight);
+    // Copies the picture into the window's framebuffer at its place, with a black border unless
+    // the border is already there.
+    void Blit(int windowWidth, int windowHeight, bool border = true);
+    bool Software() const { return software_; }
     Image ReadPicture();
     int Width() const { return width_; }
     int Height() const { return height_; }
