@@ -330,12 +330,12 @@ TEST_F(RendererTest, ChangedHeightsAreShownSoonWithTerrainInEveryFrameMeanwhile)
     compare(first, changed, background);
     ASSERT_EQ(background, 0);
     land.SetLandscapeFactor(12.0f);
+    // However busy the machine, no more than seven frames.
     bool shown = false;
-    for (int i = 0; i < 100 && !shown; ++i) {
+    for (int i = 0; i < 7 && !shown; ++i) {
         compare(frame(), changed, background);
         EXPECT_EQ(background, 0) << "frame " << i;
         shown = changed > 75 * 200 / 4;  // a quarter of the lower half
-        if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     EXPECT_TRUE(shown) << changed;
 }

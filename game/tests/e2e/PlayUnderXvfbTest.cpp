@@ -1,8 +1,8 @@
 // End to end: the real orvane program on an Xvfb display, driven by xdotool like a player: the
 // title screen, a click on Start, a few seconds of flying and firing, Escape. The screenshots are
 // kept in this test's build folder (e2e/e2e_title.png, e2e/e2e_play.png). Also: a screen larger
-// than the picture, a missing data file, no audio device, a quit request, and the game installed
-// with `cmake --install`.
+// than the picture, a missing data file, no audio device, a quit request, the X server ending, and
+// the game installed with `cmake --install`.
 #include "../TestData.h"
 #include "XvfbServer.h"
 
@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -335,6 +336,28 @@ TEST_F(PlayUnderXvfbTest, WithoutAnAudioDeviceTheGameRunsSilentlyAndQuitsOnReque
     game = -1;
     EXPECT_EQ(status, 0);
     EXPECT_NE(ReadFile(artefacts / "e2e_orvane.log").find("orvane: no sound"), std::string::npos);
+}
+
+TEST_F(PlayUnderXvfbTest, WhenTheXServerEndsTheGameEndsWithOneLineSayingSo) {
+    auto own = std::make_unique<gametest::XvfbServer>(kWidth, kHeight);
+    ASSERT_FALSE(own->Display().empty());
+    game = Spawn({ORVANE_PROGRAM}, {"DISPLAY=" + own->Display(), "SDL_VIDEODRIVER=x11", "ALSOFT_DRIVERS=null"},
+                 artefacts / "e2e_orvane.log");
+    const std::string search =
+        "DISPLAY=" + own->Display() + " xdotool search --onlyvisible --name 'Orvane 2020 the Sun' >/dev/null 2>&1";
+    bool shown = false;
+    for (const auto end = std::chrono::steady_clock::now() + 30s; !shown && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(200ms);
+        shown = std::system(search.c_str()) == 0;
+    }
+    ASSERT_TRUE(shown) << ReadFile(artefacts / "e2e_orvane.log");
+    std::this_thread::sleep_for(1s);
+    own.reset();
+    const int status = WaitForChild(game, 15s);
+    game = -1;
+    EXPECT_EQ(status, 1);
+    const std::string log = ReadFile(artefacts / "e2e_orvane.log");
+    EXPECT_NE(log.find("orvane: the connection to the X display was lost"), std::string::npos) << log;
 }
 
 TEST_F(PlayUnderXvfbTest, TheInstalledGameFindsItsData) {

@@ -1,9 +1,10 @@
-// Work for the renderer done on a thread of its own at idle priority: on a machine whose cores
-// are all rasterizing (a software renderer), it takes only time the frame leaves unused.
+// Work for the renderer done on a thread of its own at the lowest priority: on a machine whose
+// cores are all rasterizing (a software renderer), it takes mostly time the frames leave unused,
+// yet it is never starved for good.
 #pragma once
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <future>
@@ -14,8 +15,7 @@ namespace quarvex::detail {
 template <class Work>
 auto InBackground(Work work) {
     return std::async(std::launch::async, [work = std::move(work)]() mutable {
-        const sched_param idle{};
-        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);  // a failure leaves it at normal priority
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);  // this thread only; a failure leaves it as it is
         return work();
     });
 }

@@ -4,6 +4,7 @@
 #include "../FramePacer.h"
 #include "RegionSwap.h"
 #include "Renderer.h"
+#include "X11Connection.h"
 
 #include <SDL.h>
 
@@ -100,6 +101,7 @@ GlDisplay::GlDisplay(const std::string& title, int width, int height) : width_(w
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         throw;
     }
+    EndProcessWhenTheDisplayIsLost(window_);
     regionSwap_ = std::make_unique<RegionSwap>(window_);
     SetFramePacing(true);
 }

@@ -79,6 +79,8 @@ void main() {
 )";
 
 constexpr float kSkirtDepth = 12.0f;
+// Frames drawn with the old heights at most while new ones are being built.
+constexpr int kMaxFramesBehind = 6;
 constexpr float kMaxPixelError = 6.0f;
 // The detail texture fades out between these distances; chunks beyond are drawn without it.
 constexpr float kDetailFadeStart = 100.0f, kDetailFadeEnd = 700.0f;
@@ -225,12 +227,16 @@ void TerrainRenderer::UpdateGeometry(const TerrainData& t) {
         Apply(Build(t));  // nothing to draw until it is built
         return;
     }
-    // New heights are built from a copy on a thread of its own while the old ones are drawn.
-    if (Ready(nextGeometry_)) {
+    // New heights are built from a copy on a thread of its own while the old ones are drawn, for
+    // a few frames at most: the picture must not stray from the ground the game plays on.
+    if (nextGeometry_.valid() && (Ready(nextGeometry_) || ++framesBehind_ >= kMaxFramesBehind)) {
         Geometry g = nextGeometry_.get();
         if (g.version == t.version) return Apply(std::move(g));
     }
-    if (!nextGeometry_.valid()) nextGeometry_ = InBackground([copy = t] { return Build(copy); });
+    if (!nextGeometry_.valid()) {
+        nextGeometry_ = InBackground([copy = t] { return Build(copy); });
+        framesBehind_ = 0;
+    }
 }
 
 TerrainRenderer::Grain TerrainRenderer::MakeGrain(const TextureData& picture, glm::vec2 repeat, bool magnify) {

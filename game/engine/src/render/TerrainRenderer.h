@@ -69,6 +69,7 @@ private:
         std::vector<GLuint> indices;
     };
     std::future<Geometry> nextGeometry_;
+    int framesBehind_ = 0;  // frames drawn since nextGeometry_ was begun
     std::vector<TerrainLod::Drawn> drawn_;  // this frame's level of detail and morph per chunk
     struct ChunkDraw {
         size_t index;
