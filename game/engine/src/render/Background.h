@@ -1,8 +1,8 @@
-// Work for the renderer done on a thread of its own at the lowest priority: on a machine whose
-// cores are all rasterizing (a software renderer), it takes mostly time the frames leave unused,
-// yet it is never starved for good.
+// Work for the renderer done on a thread of its own while frames go on being drawn.
 #pragma once
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,10 +12,25 @@
 
 namespace quarvex::detail {
 
+enum class Urgency {
+    // Only in time no other thread of the machine wants: for work whose result merely looks a
+    // little better, which may wait indefinitely on a busy machine.
+    Idle,
+    // At the lowest priority, yet never starved for good: for work the renderer will wait for
+    // if it is not done in time.
+    Low,
+};
+
 template <class Work>
-auto InBackground(Work work) {
-    return std::async(std::launch::async, [work = std::move(work)]() mutable {
-        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);  // this thread only; a failure leaves it as it is
+auto InBackground(Urgency urgency, Work work) {
+    return std::async(std::launch::async, [urgency, work = std::move(work)]() mutable {
+        // For this thread only; a failure leaves it at normal priority.
+        if (urgency == Urgency::Idle) {
+            const sched_param idle{};
+            pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+        } else {
+            setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+        }
         return work();
     });
 }

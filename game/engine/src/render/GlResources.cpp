@@ -129,7 +129,7 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
     auto pending = pending_.find(key);
     if (pending == pending_.end()) {
         const float wanted = static_cast<float>(minSide) / std::min(data->image.width, data->image.height);
-        pending = pending_.emplace(key, Pending{data, InBackground([image = data->image, wanted] {
+        pending = pending_.emplace(key, Pending{data, InBackground(Urgency::Idle, [image = data->image, wanted] {
                                                    return Magnify(image, wanted, false);
                                                })}).first;
     }

@@ -234,7 +234,7 @@ void TerrainRenderer::UpdateGeometry(const TerrainData& t) {
         if (g.version == t.version) return Apply(std::move(g));
     }
     if (!nextGeometry_.valid()) {
-        nextGeometry_ = InBackground([copy = t] { return Build(copy); });
+        nextGeometry_ = InBackground(Urgency::Low, [copy = t] { return Build(copy); });
         framesBehind_ = 0;
     }
 }
@@ -299,7 +299,7 @@ void TerrainRenderer::UpdateDetail(const TexturePtr& detail, glm::vec2 repeat) {
     }
     if (toMagnify_ && !magnifiedDetail_.valid()) {
         // A copy of the picture: the data's own may take another picture meanwhile.
-        magnifiedDetail_ = InBackground([picture = *toMagnify_, repeat] { return MakeGrain(picture, repeat, true); });
+        magnifiedDetail_ = InBackground(Urgency::Idle, [picture = *toMagnify_, repeat] { return MakeGrain(picture, repeat, true); });
         toMagnify_.reset();
     }
 }
