@@ -1,6 +1,6 @@
 // The game's own code on Xvfb and Mesa (llvmpipe without a GPU), each at two screen sizes: an
-// 800 x 600 screen, and a 1920 x 1080 one on which the 800 x 600 picture is scaled up
-// letter-boxed. The program starts its own Xvfb servers (the Xvfb package must be installed).
+// 800 x 600 screen, and a 1920 x 1080 one in whose middle a software renderer shows the 800 x 600
+// picture unscaled. The program starts its own Xvfb servers (the Xvfb package must be installed).
 //
 // Arguments: screen width and height, 1 with the music or 0 without it (start-up and level change
 // synthesise MIDI music when they load it), and the level of a Play run.
