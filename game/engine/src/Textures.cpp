@@ -2,6 +2,7 @@
 
 #include "Paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -48,9 +49,15 @@ TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shown
     const int h = height > 0 ? height : image.height;
     if (w != image.width || h != image.height) image = Resample(image, w, h);
     const uint64_t id = NextTextureId();
-    if (!ec) {
-        if (recent_.size() == kRecentLoads) recent_.pop_back();
+    if (!ec && image.rgba.size() <= kRecentBytes) {
         recent_.push_front({path, modified, size, colorKey, width, height, image, id});
+        size_t bytes = 0;
+        const auto kept = std::find_if(recent_.begin(), recent_.end(), [&](const Loaded& loaded) {
+            bytes += loaded.image.rgba.size();
+            return bytes > kRecentBytes;
+        });
+        recent_.erase(kept, recent_.end());
+        if (recent_.size() > kRecentLoads) recent_.resize(kRecentLoads);
     }
     return Add(name, path, std::move(image), id);
 }

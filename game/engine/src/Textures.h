@@ -63,6 +63,7 @@ private:
         uint64_t id = 0;
     };
     static constexpr size_t kRecentLoads = 8;
+    static constexpr size_t kRecentBytes = 16 << 20;
     std::deque<Loaded> recent_;
 
     std::map<std::string, TexturePtr> byName_;
