@@ -96,9 +96,13 @@ void AppendLine(std::string& out, std::string_view a, std::string_view b = {}, s
 }  // namespace
 
 std::shared_ptr<PlaylistElement8> Playlist8::Add(const std::string& sLocation, const std::string& sKey) {
+    return Append(sLocation, sKey);
+}
+
+std::shared_ptr<PlaylistElement8> Playlist8::Append(std::string location, std::string_view key) {
     std::shared_ptr<PlaylistElement8> entry(new PlaylistElement8());
-    entry->Location(sLocation);
-    entries_.Add(entry, sKey);
+    entry->location_ = std::move(location);
+    entries_.Add(entry, key);
     return entry;
 }
 
@@ -110,7 +114,7 @@ bool Playlist8::LoadM3U(const std::string& sFileName) {
         while (const auto line = lines.Next()) {
             if (line->empty() || line->find("EXTM3U") != std::string_view::npos) continue;
             if (line->find("#EXTINF:") == std::string_view::npos) {
-                Add(std::string(*line));
+                Append(std::string(*line));
                 continue;
             }
             // "#EXTINF:duration,title": the duration is the text before the first ",".
@@ -119,7 +123,7 @@ bool Playlist8::LoadM3U(const std::string& sFileName) {
             const std::string_view duration = info.substr(0, info.find(','));
             const auto location = lines.Next();
             if (!location) return false;
-            auto entry = Add(std::string(*location));
+            auto entry = Append(std::string(*location));
             entry->Duration(DurationOf(duration));
         }
         return true;
@@ -145,17 +149,20 @@ bool Playlist8::LoadPLS(const std::string& sFileName) {
         const auto file = platform::ProfileFile::Read(sFileName);
         if (!file) return false;
         // Values as a 128-character reply buffer holds them, without surrounding spaces.
-        auto value = [&](const std::string& key, std::string_view defaultValue) {
-            const std::string v = file->GetString("playlist", key, defaultValue, 128);
-            const auto first = v.find_first_not_of(' ');
-            return first == std::string::npos ? std::string() : v.substr(first, v.find_last_not_of(' ') - first + 1);
+        auto value = [](std::optional<std::string_view> found, std::string_view defaultValue) {
+            std::string_view v = found.value_or(defaultValue).substr(0, 127);
+            while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+            while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
+            return v;
         };
-        const auto count = TextToInt32(value("NumberOfEntries", ""));
+        const auto count = TextToInt32(value(file->Find("playlist", "NumberOfEntries"), ""));
         if (!count || *count > kMaxLoadEntries) return false;
+        const auto files = file->Keys("playlist", "File");
+        const auto lengths = file->Keys("playlist", "Length");
+        if (*count > 0) entries_.Reserve(static_cast<std::size_t>(Count()) + static_cast<std::size_t>(*count));
         for (int32_t i = 1; i <= *count; ++i) {
-            const std::string n = std::to_string(i);
-            auto entry = Add(value("File" + n, ""));
-            const std::string length = value("Length" + n, "0");
+            auto entry = Append(std::string(value(files[static_cast<uint32_t>(i)], "")));
+            const std::string_view length = value(lengths[static_cast<uint32_t>(i)], "0");
             if (!length.empty()) entry->Duration(DurationOf(length));
         }
         return true;

@@ -75,6 +75,28 @@ TEST(ProfileString, NumberedKeysKeepTheFirstOccurrenceWhereverTheyAreKept) {
     EXPECT_EQ(file.GetString("q", "File1", "none", 128), "none");
 }
 
+TEST(ProfileString, KeyListsFindWhatFindFinds) {
+    // Spilled numbers, stems of other case, stems ending in digits or with blanks, a section that
+    // comes twice, and numbers past nine digits: a key list and Find agree on every one.
+    const std::string text =
+        "[p]\nFile1=one\nfile2=two\nFile40=forty\nTrack21=t21\nTrack2=t2\n"
+        "[q]\nFile1=q-one\n[P]\nFile3=three\nFile1=late\nx=y\n";
+    for (const bool spill : {false, true}) {
+        // A number too far for a small file's arrays is kept by name.
+        const auto file = platform::ProfileFile::Parse(spill ? "[p]\nFile999999=far\n" + text : text);
+        for (const char* section : {"p", "P ", "q", "none"})
+            for (const char* stem : {"File", "FILE", "Track", "Track2", " File", "", "x"}) {
+                const auto keys = file.Keys(section, stem);
+                for (const uint32_t n : {0u, 1u, 2u, 3u, 21u, 40u, 41u, 999999u, 999999999u, 4000000000u})
+                    EXPECT_EQ(keys[n], file.Find(section, std::string(stem) + std::to_string(n)))
+                        << section << "/" << stem << n << (spill ? " spilled" : "");
+            }
+        EXPECT_EQ(file.Keys("P", "file")[3], "three");
+        EXPECT_EQ(file.Keys("p", "File")[1], "one");
+        EXPECT_EQ(file.Keys("p", "Track2")[1], "t21");
+    }
+}
+
 TEST(ProfileString, ValuesAndDefaultsAreCutToTheReplyBuffer) {
     const auto file = platform::ProfileFile::Parse("[s]\nk=" + std::string(300, 'v') + "\n");
     EXPECT_EQ(file.GetString("s", "k", "", 128), std::string(127, 'v'));

@@ -85,6 +85,9 @@ public:
         Erase(static_cast<std::size_t>(it - entries_.begin()));
     }
 
+    // Room for `count` entries in all, as std::vector::reserve.
+    void Reserve(std::size_t count) { entries_.reserve(count); }
+
     void Clear() {
         entries_.clear();
         byKey_.clear();

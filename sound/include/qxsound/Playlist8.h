@@ -59,6 +59,8 @@ public:
     bool SaveAsPLS(const std::string& sFileName, bool bExtendedInfo = true) const;
 
 private:
+    std::shared_ptr<PlaylistElement8> Append(std::string location, std::string_view key = {});
+
     qxcommon::KeyedCollection<PlaylistElement8> entries_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <qxsound/Playlist8.h>
 
+#include <cstdint>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -15,6 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto profile = qxsound::platform::ProfileFile::Parse(std::string(reinterpret_cast<const char*>(data), size));
     for (const char* key : {"File1", "file01", "Length2", "NumberOfEntries", "a", "File999999999", ""})
         for (const char* section : {"playlist", "", "x"}) (void)profile.GetString(section, key, "d", 128);
+    // A key list finds what Find finds, for stems as they come and numbers near those in use.
+    for (const char* stem : {"File", "file", "Length", "a", "File1", ""}) {
+        const auto keys = profile.Keys("playlist", stem);
+        for (const uint32_t n : {0u, 1u, 2u, 3u, 10u, 999999999u, 1000000000u})
+            if (keys[n] != profile.Find("playlist", std::string(stem) + std::to_string(n))) __builtin_trap();
+    }
     // Lists of up to a million entries are the unit tests' and the benchmark's; here a count over
     // 999 (more entries than a 1024-byte input can hold) would only slow the search down.
     const std::string count = profile.GetString("playlist", "NumberOfEntries", "", 128);
