@@ -54,6 +54,7 @@ void TerrainData::Build(const Image& map, int precision, int chunksXIn, int chun
     chunkTextures.resize(static_cast<size_t>(chunksX) * chunksZ);
     built = true;
     ++version;
+    ++gridVersion;
 }
 
 float TerrainData::GetHeight(float x, float z) const {

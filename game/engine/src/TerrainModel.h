@@ -34,7 +34,8 @@ struct TerrainData {
     float cellSize = 8.0f;
     std::vector<float> level;  // 0..1 per grid point, (cellsX + 1) * (cellsZ + 1), row = z
     float factor = 1.0f;
-    uint64_t version = 1;      // changes with the heights
+    uint64_t version = 1;       // changes with the heights
+    uint64_t gridVersion = 1;   // changes with `level` (not with the factor, which scales it)
 
     std::vector<TexturePtr> chunkTextures;  // chunksX * chunksZ, row = z
     TexturePtr detail;

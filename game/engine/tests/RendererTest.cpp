@@ -300,6 +300,12 @@ TEST_F(RendererTest, ASkyTextureMagnifiedOnScreenChangesSmoothlyFromPixelToPixel
 // new ones shown within a few frames.
 TEST_F(RendererTest, ChangedHeightsAreShownSoonWithTerrainInEveryFrameMeanwhile) {
     if (!Open()) return;
+    // The same hills, steeper: a second map of twice the brightness where the first is dark.
+    WriteImage(dir.File("steeper_map.bmp"), 128, 128, [](int x, int y) {
+        const float h = 0.5f + 0.25f * std::sin(x / 9.0f) * std::cos(y / 13.0f);
+        const int v = static_cast<int>(std::clamp(h * h, 0.0f, 1.0f) * 255);
+        return Rgb(v, v, v);
+    });
     TextureFactory3D factory;
     Scene3D scene;
     scene.SetViewRange(100);
@@ -315,29 +321,49 @@ TEST_F(RendererTest, ChangedHeightsAreShownSoonWithTerrainInEveryFrameMeanwhile)
         scene.RenderAll();
         return PresentAndRead("heights.bmp");
     };
-    // Pixels of the lower half that differ from the first picture, and those showing no terrain.
-    const auto first = frame();
-    auto compare = [&](const enginetest::Picture& picture, int& changed, int& background) {
-        changed = background = 0;
+    // Pixels of the lower half that differ from `before`, and those showing no terrain.
+    struct Count {
+        int changed = 0, background = 0;
+    };
+    auto compare = [&](const enginetest::Picture& picture, const enginetest::Picture& before) {
+        Count count;
         for (int y = 300; y < 600; y += 4) {
             for (int x = 0; x < 800; x += 4) {
-                changed += picture.At(x, y) != first.At(x, y);
-                background += (picture.At(x, y) & 0xFFFFFF) == 0xFF00FF;
+                count.changed += picture.At(x, y) != before.At(x, y);
+                count.background += (picture.At(x, y) & 0xFFFFFF) == 0xFF00FF;
             }
         }
+        return count;
     };
-    int changed = 0, background = 0;
-    compare(first, changed, background);
-    ASSERT_EQ(background, 0);
+    const auto first = frame();
+    ASSERT_EQ(compare(first, first).background, 0);
+    constexpr int kQuarter = 75 * 200 / 4;  // a quarter of the lower half
+
+    // A new landscape factor scales the heights: shown in the very next frame.
     land.SetLandscapeFactor(12.0f);
-    // However busy the machine, no more than seven frames.
+    const auto scaled = frame();
+    Count count = compare(scaled, first);
+    EXPECT_EQ(count.background, 0);
+    EXPECT_GT(count.changed, kQuarter);
+
+    // A new height map is built meanwhile; however busy the machine, shown within seven frames.
+    land.GenerateFromHeightMap("steeper_map.bmp", 32, 8, 8, 0, 0, true);
     bool shown = false;
     for (int i = 0; i < 7 && !shown; ++i) {
-        compare(frame(), changed, background);
-        EXPECT_EQ(background, 0) << "frame " << i;
-        shown = changed > 75 * 200 / 4;  // a quarter of the lower half
+        count = compare(frame(), scaled);
+        EXPECT_EQ(count.background, 0) << "frame " << i;
+        shown = count.changed > kQuarter;
     }
-    EXPECT_TRUE(shown) << changed;
+    EXPECT_TRUE(shown) << count.changed;
+
+    // Geometry drawn scaled looks as geometry built at that scale: the first map, built at the
+    // factor 12 it was scaled to above.
+    land.GenerateFromHeightMap("land_map.bmp", 32, 8, 8, 0, 0, true);
+    enginetest::Picture built = frame();
+    for (int i = 0; i < 7; ++i) built = frame();
+    count = compare(built, scaled);
+    EXPECT_EQ(count.background, 0);
+    EXPECT_LT(count.changed, 75 * 200 / 100) << "more than 1 % of the pixels differ";
 }
 
 // The terrain's detail texture tiles many times and is magnified near the eye: its grain must

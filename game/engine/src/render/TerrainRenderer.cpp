@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace quarvex::detail {
 
@@ -19,6 +20,7 @@ in float inCoarseY;   // height of the next coarser level's surface here
 in float inCoarse2Y;  // and of the level after it
 in float inEdge;      // 0 inside the chunk, 1..4 on its edges (z low, z high, x low, x high)
 uniform mat4 uViewProj;
+uniform float uHeightScale;  // from the built heights to the terrain's
 uniform float uMorph;
 uniform vec4 uEdgeMorph;  // 0..2: edges follow the neighbour's surface where it is coarser
 uniform vec2 uBaseScale;
@@ -35,11 +37,13 @@ out float vFog;
 void main() {
     float morph = inEdge < 0.5 ? uMorph : uEdgeMorph[int(inEdge + 0.5) - 1];
     float y = morph <= 1.0 ? mix(inPosition.y, inCoarseY, morph) : mix(inCoarseY, inCoarse2Y, morph - 1.0);
-    vec3 position = vec3(inPosition.x, y, inPosition.z);
+    vec3 position = vec3(inPosition.x, y * uHeightScale, inPosition.z);
     vBaseUv = inPosition.xz * uBaseScale;
     vDetailUv = inPosition.xz * uDetailScale;
     float dist = length(uEye - position);
-    float light = 0.5 + 0.72 * max(dot(normalize(inNormal), uLight), 0.0);
+    // Heights scaled by s scale the slopes (x and z over y) of a normal by s.
+    vec3 normal = normalize(vec3(inNormal.x * uHeightScale, inNormal.y, inNormal.z * uHeightScale));
+    float light = 0.5 + 0.72 * max(dot(normal, uLight), 0.0);
     vFog = smoothstep(uFog.x, uFog.y, dist);
     float lit = light * (1.0 - vFog);
     float detail = 0.7 * (1.0 - smoothstep(uDetailRange.x, uDetailRange.y, dist));
@@ -129,7 +133,8 @@ TerrainRenderer::Geometry TerrainRenderer::Build(const TerrainData& t) {
     // shader only on what it uses. Cells split along the diagonal GetHeight uses:
     // (00, 10, 11) + (00, 11, 01).
     Geometry g;
-    g.version = t.version;
+    g.gridVersion = t.gridVersion;
+    g.heightScale = t.HeightScale();
     g.chunksX = t.chunksX;
     g.chunksZ = t.chunksZ;
     g.chunks.assign(static_cast<size_t>(t.chunksX) * t.chunksZ, Chunk{});
@@ -214,15 +219,21 @@ void TerrainRenderer::Apply(Geometry&& g) {
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(g.indices.size() * sizeof(GLuint)),
                  g.indices.data(), GL_STATIC_DRAW);
     glBindVertexArray(0);
-    version_ = g.version;
+    gridVersion_ = g.gridVersion;
+    builtScale_ = g.heightScale;
     chunksX_ = g.chunksX;
     chunksZ_ = g.chunksZ;
     levels_ = g.levels;
     chunks_ = std::move(g.chunks);
 }
 
+float TerrainRenderer::Scale(const TerrainData& t) const {
+    return builtScale_ > 0.0f ? t.HeightScale() / builtScale_ : 1.0f;
+}
+
 void TerrainRenderer::UpdateGeometry(const TerrainData& t) {
-    if (version_ == t.version) return;
+    // Flat geometry cannot be scaled into hills.
+    if (gridVersion_ == t.gridVersion && (builtScale_ > 0.0f || t.HeightScale() <= 0.0f)) return;
     if (chunks_.empty()) {
         Apply(Build(t));  // nothing to draw until it is built
         return;
@@ -231,7 +242,8 @@ void TerrainRenderer::UpdateGeometry(const TerrainData& t) {
     // a few frames at most: the picture must not stray from the ground the game plays on.
     if (nextGeometry_.valid() && (Ready(nextGeometry_) || ++framesBehind_ >= kMaxFramesBehind)) {
         Geometry g = nextGeometry_.get();
-        if (g.version == t.version) return Apply(std::move(g));
+        if (g.gridVersion == t.gridVersion && (g.heightScale > 0.0f || t.HeightScale() <= 0.0f))
+            return Apply(std::move(g));
     }
     if (!nextGeometry_.valid()) {
         nextGeometry_ = InBackground(Urgency::Low, [copy = t] { return Build(copy); });
@@ -318,22 +330,26 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     // Each chunk at the coarsest level that stays within kMaxPixelError pixels of the full grid
     // on screen, turning into the next coarser one as it nears the distance where that one
     // takes over (so that no switch shows).
+    // Bounds and errors scale with the heights.
+    const float scale = Scale(t);
     drawn_.resize(chunks_.size());
     std::vector<float> distances(chunks_.size());
+    std::vector<std::pair<glm::vec3, glm::vec3>> bounds(chunks_.size());
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
-        distances[i] = glm::length(glm::clamp(v.eye, c.min, c.max) - v.eye);
-        const int level = TerrainLod::Choose(c.errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
-        drawn_[i] = {level, TerrainLod::Morph(c.errors, levels_, level, distances[i], v.pixelsPerUnit,
-                                              kMaxPixelError)};
+        bounds[i] = {{c.min.x, c.min.y * scale, c.min.z}, {c.max.x, c.max.y * scale, c.max.z}};
+        distances[i] = glm::length(glm::clamp(v.eye, bounds[i].first, bounds[i].second) - v.eye);
+        TerrainLod::Errors errors = c.errors;
+        for (float& e : errors) e *= scale;
+        const int level = TerrainLod::Choose(errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
+        drawn_[i] = {level, TerrainLod::Morph(errors, levels_, level, distances[i], v.pixelsPerUnit, kMaxPixelError)};
     }
     std::vector<Visible> visible;
     for (size_t i = 0; i < chunks_.size(); ++i) {
-        const Chunk& c = chunks_[i];
+        const auto& [min, max] = bounds[i];
         bool outside = false;
         for (const glm::vec4& p : *v.planes) {
-            const glm::vec3 corner(p.x >= 0 ? c.max.x : c.min.x, p.y >= 0 ? c.max.y : c.min.y,
-                                   p.z >= 0 ? c.max.z : c.min.z);
+            const glm::vec3 corner(p.x >= 0 ? max.x : min.x, p.y >= 0 ? max.y : min.y, p.z >= 0 ? max.z : min.z);
             if (glm::dot(glm::vec3(p), corner) + p.w < 0.0f) {
                 outside = true;
                 break;
@@ -347,6 +363,7 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
     for (Program* program : {program_.get(), farProgram_.get()}) {
         program->Use();
         glUniformMatrix4fv(program->Uniform("uViewProj"), 1, GL_FALSE, &v.viewProjection[0][0]);
+        glUniform1f(program->Uniform("uHeightScale"), scale);
         glUniform2f(program->Uniform("uBaseScale"), t.baseRepeat.x / t.Width(), t.baseRepeat.y / t.Depth());
         glUniform2f(program->Uniform("uDetailScale"), t.detailRepeat.x / TerrainData::kChunkSize,
                     t.detailRepeat.y / TerrainData::kChunkSize);

@@ -36,12 +36,16 @@ private:
     struct Geometry;
     static Geometry Build(const TerrainData& terrain);
     void Apply(Geometry&& geometry);  // uploads it: drawn from now on
-    // Builds the heights' current version; after the first, on a thread of its own.
+    // Builds the height grid's current version; after the first, on a thread of its own. A new
+    // landscape factor only scales the heights: the geometry is drawn scaled (Scale).
     void UpdateGeometry(const TerrainData& terrain);
+    // The factor from the geometry's heights to the terrain's.
+    float Scale(const TerrainData& terrain) const;
 
     std::unique_ptr<Program> program_, farProgram_;
     GLuint vao_ = 0, vbo_ = 0, ibo_ = 0;
-    uint64_t version_ = 0;
+    uint64_t gridVersion_ = 0;
+    float builtScale_ = 0.0f;  // HeightScale when the geometry was built
     int chunksX_ = 0, chunksZ_ = 0;
     int levels_ = 1;
     struct Chunk {
@@ -62,7 +66,8 @@ private:
     };
     // Vertices, indices and chunks made from one version of the heights.
     struct Geometry {
-        uint64_t version = 0;
+        uint64_t gridVersion = 0;
+        float heightScale = 0.0f;
         int chunksX = 0, chunksZ = 0, levels = 1;
         std::vector<Chunk> chunks;
         std::vector<Vertex> vertices;
