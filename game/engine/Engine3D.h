@@ -242,6 +242,10 @@ public:
     // on a bad file.
     TexturePtr LoadTexture(std::string_view file, std::string_view name = "", int32_t width = -1,
                            int32_t height = -1, Color colorKey = 0, bool flag = true);
+    // Decodes the file on a thread of its own at low priority, so that a LoadTexture of it alike
+    // (same size and colour key, the file unchanged) finds the picture decoded; until then it
+    // waits for the decoding rather than starting its own. Errors are left to that LoadTexture.
+    void PreloadTexture(std::string_view file, int32_t width = -1, int32_t height = -1, Color colorKey = 0);
 };
 
 // Engine-wide look-ups and small helpers.

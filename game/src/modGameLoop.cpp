@@ -116,6 +116,7 @@ bool PlayingFrame() {
 void NewGame() {
     if (musLevel) musLevel->Load(ProgramFile("\\1.mid"));
     ResetGameVariables();
+    PreloadNextLevelAssets();
     bonusStation->SetMeshFlag(true);
     menuDone = false;
     SharedTextureLoader().SetLoadMode(1);

@@ -106,6 +106,14 @@ void LoadLevelAssets() {
     SetTerrainTexture("terrain2");
     LoadLevelTexture("detail", "f" + n + ".jpg");
     RequireLand().SetDetailTexture(Globals3D::GetTexture("detail"));
+    PreloadNextLevelAssets();
+}
+
+void PreloadNextLevelAssets() {
+    if (!levelTextures) throw std::logic_error("level textures are preloaded before LoadTextures");
+    const int32_t next = themeIndex.Value() + 1 == 12 ? 2 : themeIndex.Value() + 1;
+    const std::string n = std::to_string(next);
+    for (const char* prefix : {"c", "a", "b", "ab", "e", "f"}) levelTextures->PreloadTexture(ProgramFile(prefix + n + ".jpg"));
 }
 
 void ResetLandscape() {

@@ -16,7 +16,11 @@ void CreatePlayer();
 // The look of the level of the current themeIndex N: sky c<N>.jpg on all six faces, tanks and
 // fighters a<N>.jpg, starships b<N>.jpg, obstacles ab<N>.jpg, terrain e<N>.jpg with landscape
 // factor N + 1, detail f<N>.jpg. Enemies already built take the new textures too.
+// Then decodes the next level's files ahead (PreloadNextLevelAssets).
 void LoadLevelAssets();
+// Has the files of the level after the current themeIndex decoded in the background, so that
+// its LoadLevelAssets does not wait for them.
+void PreloadNextLevelAssets();
 // Back to the first level's terrain look after a restart (after LoadTextures and CreateScene).
 void ResetLandscape();
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 namespace quarvex::detail {
 
@@ -43,6 +44,11 @@ Image LoadImageFile(const std::string& path, const std::string& shownName) {
                     static_cast<size_t>(image.width) * 4);
     }
     return image;
+}
+
+void LoadImageDecoders() {
+    static std::once_flag once;
+    std::call_once(once, [] { IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG); });
 }
 
 namespace {

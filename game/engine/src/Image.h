@@ -21,6 +21,8 @@ struct Image {
 
 // Reads an image file; throws EngineError naming the file when it is missing or not an image.
 Image LoadImageFile(const std::string& path, const std::string& shownName);
+// Readies the image library's decoders, after which LoadImageFile may run on several threads.
+void LoadImageDecoders();
 // Bilinear resampling to width x height; with wrap the image is taken to tile (its right edge
 // meets its left, its bottom its top), otherwise its edges are clamped. Colours are weighted by
 // opacity, so transparent pixels lend no colour to their visible neighbours.

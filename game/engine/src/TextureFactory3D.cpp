@@ -26,4 +26,9 @@ TexturePtr TextureFactory3D::LoadTexture(std::string_view file, std::string_view
     return state.textures.Load(path, file, name, width, height, colorKey);
 }
 
+void TextureFactory3D::PreloadTexture(std::string_view file, int32_t width, int32_t height, Color colorKey) {
+    auto& state = detail::State();
+    state.textures.Preload(detail::ResolvePath(file, state.searchDir), file, width, height, colorKey);
+}
+
 }  // namespace quarvex

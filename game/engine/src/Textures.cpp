@@ -1,5 +1,6 @@
 #include "Textures.h"
 
+#include "Background.h"
 #include "Paths.h"
 
 #include <algorithm>
@@ -27,20 +28,18 @@ bool IsJpeg(const std::string& path) {
 }
 }  // namespace
 
-TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
-                                 std::string_view name, int width, int height, Color colorKey) {
+std::optional<TextureRegistry::Source> TextureRegistry::SourceOf(const std::string& path, int width, int height,
+                                                                 Color colorKey) {
     std::error_code ec;
     const auto modified = std::filesystem::last_write_time(path, ec);
     const auto size = ec ? 0 : std::filesystem::file_size(path, ec);
-    if (!ec) {
-        for (const Loaded& loaded : recent_) {
-            if (loaded.path == path && loaded.modified == modified && loaded.size == size &&
-                loaded.colorKey == colorKey && loaded.width == width && loaded.height == height) {
-                return Add(name, path, loaded.image, loaded.id);
-            }
-        }
-    }
-    Image image = LoadImageFile(path, std::string(shownName));
+    if (ec) return std::nullopt;
+    return Source{path, modified, size, colorKey, width, height};
+}
+
+Image TextureRegistry::Decode(const std::string& path, const std::string& shownName, int width, int height,
+                              Color colorKey) {
+    Image image = LoadImageFile(path, shownName);
     // The key is judged on the file's own pixels: resampling first would blend key-coloured
     // pixels into their neighbours and leave a fringe that no longer matches the key.
     // A key of 0 means none. JPEG blurs the key colour, so it matches within a tolerance there.
@@ -48,9 +47,50 @@ TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shown
     const int w = width > 0 ? width : image.width;
     const int h = height > 0 ? height : image.height;
     if (w != image.width || h != image.height) image = Resample(image, w, h);
+    return image;
+}
+
+void TextureRegistry::Preload(const std::string& path, std::string_view shownName, int width, int height,
+                              Color colorKey) {
+    const auto source = SourceOf(path, width, height, colorKey);
+    if (!source) return;  // a load reports it
+    const auto alike = [&](const auto& entry) { return entry.source == *source; };
+    if (std::any_of(recent_.begin(), recent_.end(), alike) || std::any_of(preloads_.begin(), preloads_.end(), alike))
+        return;
+    // The image library initialises its decoders on first use, which is not safe on two threads.
+    LoadImageDecoders();
+    preloads_.push_back({*source, InBackground(Urgency::Low, [path, name = std::string(shownName), width, height,
+                                                              colorKey] {
+                             return Decode(path, name, width, height, colorKey);
+                         })});
+    // The oldest go first (waiting for it, should it still be decoding).
+    if (preloads_.size() > kPreloads) preloads_.pop_front();
+}
+
+TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
+                                 std::string_view name, int width, int height, Color colorKey) {
+    const auto source = SourceOf(path, width, height, colorKey);
+    if (source) {
+        for (const Loaded& loaded : recent_) {
+            if (loaded.source == *source) return Add(name, path, loaded.image, loaded.id);
+        }
+    }
+    std::optional<Image> image;
+    const auto preloaded = std::find_if(preloads_.begin(), preloads_.end(), [&](const Preloaded& entry) {
+        return source && entry.source == *source;
+    });
+    if (preloaded != preloads_.end()) {
+        try {
+            image = preloaded->image.get();
+        } catch (const EngineError&) {
+            // Decoded again below, which reports it.
+        }
+        preloads_.erase(preloaded);
+    }
+    if (!image) image = Decode(path, std::string(shownName), width, height, colorKey);
     const uint64_t id = NextTextureId();
-    if (!ec && image.rgba.size() <= kRecentBytes) {
-        recent_.push_front({path, modified, size, colorKey, width, height, image, id});
+    if (source && image->rgba.size() <= kRecentBytes) {
+        recent_.push_front({*source, *image, id});
         size_t bytes = 0;
         const auto kept = std::find_if(recent_.begin(), recent_.end(), [&](const Loaded& loaded) {
             bytes += loaded.image.rgba.size();
@@ -59,7 +99,7 @@ TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shown
         recent_.erase(kept, recent_.end());
         if (recent_.size() > kRecentLoads) recent_.resize(kRecentLoads);
     }
-    return Add(name, path, std::move(image), id);
+    return Add(name, path, std::move(*image), id);
 }
 
 TexturePtr TextureRegistry::Add(std::string_view name, const std::string& file, Image image, uint64_t id) {

@@ -6,8 +6,10 @@
 
 #include <deque>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,8 @@ class TextureRegistry {
 public:
     TexturePtr Load(const std::string& path, std::string_view shownName, std::string_view name,
                     int width, int height, Color colorKey);
+    // Decodes a file in the background for a Load of it alike.
+    void Preload(const std::string& path, std::string_view shownName, int width, int height, Color colorKey);
     // `id` 0: a picture of its own (a new id).
     TexturePtr Add(std::string_view name, const std::string& file, Image image, uint64_t id = 0);
     TexturePtr Find(std::string_view name) const;
@@ -51,20 +55,37 @@ public:
     EffectTexturePtr FindEffect(std::string_view name) const;
 
 private:
-    // The pictures of the last few loads, so that a file loaded alike again (a level's sky box
-    // loads one file for all its faces) is neither decoded nor uploaded again while unchanged.
-    struct Loaded {
+    // What a load of a file depends on: a load alike gives the same picture.
+    struct Source {
         std::string path;
         std::filesystem::file_time_type modified;
         std::uintmax_t size = 0;
         Color colorKey = 0;
         int width = 0, height = 0;
+        bool operator==(const Source&) const = default;
+    };
+    // The file's source; std::nullopt when the file cannot be examined.
+    static std::optional<Source> SourceOf(const std::string& path, int width, int height, Color colorKey);
+    // The file's picture: decoded, keyed and resampled. Throws EngineError naming the file.
+    static Image Decode(const std::string& path, const std::string& shownName, int width, int height, Color colorKey);
+
+    // The pictures of the last few loads, so that a file loaded alike again (a level's sky box
+    // loads one file for all its faces) is neither decoded nor uploaded again while unchanged.
+    struct Loaded {
+        Source source;
         Image image;
         uint64_t id = 0;
     };
     static constexpr size_t kRecentLoads = 8;
     static constexpr size_t kRecentBytes = 16 << 20;
     std::deque<Loaded> recent_;
+    // Pictures being decoded ahead, oldest first.
+    struct Preloaded {
+        Source source;
+        std::future<Image> image;
+    };
+    static constexpr size_t kPreloads = 16;
+    std::deque<Preloaded> preloads_;
 
     std::map<std::string, TexturePtr> byName_;
     std::map<std::string, EffectTexturePtr> effects_;

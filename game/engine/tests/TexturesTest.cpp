@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace quarvex;
 using enginetest::ScratchDir;
 
@@ -148,6 +150,49 @@ TEST_F(TexturesTest, AFileLoadedAlikeUnderTwoNamesIsOnePictureUntilTheFileChange
     factory.LoadTexture("e2.png", "Front", -1, -1, 0, true);
     EXPECT_EQ(back->Width(), 4);
     EXPECT_EQ(back->Data()->image.Pixel(1, 0)[1], 0xC0);
+}
+
+TEST_F(TexturesTest, APreloadedFileIsTakenByALoadAlikeAndOnlyThen) {
+    // Preloaded red; then the file is rewritten blue with the same size and time. A load alike
+    // takes the preloaded picture (the file counts as unchanged), one of another size decodes
+    // the file as it is now.
+    namespace fs = std::filesystem;
+    auto write = [&](uint32_t color) { enginetest::WriteImage(dir.File("sky.bmp"), 4, 4, [=](int, int) { return color; }); };
+    write(0xFFFF0000u);
+    const auto written = fs::last_write_time(dir.File("sky.bmp"));
+    factory.PreloadTexture("sky.bmp");
+    factory.PreloadTexture("sky.bmp", 8, 8);
+    write(0xFF0000FFu);
+    fs::last_write_time(dir.File("sky.bmp"), written);
+    const auto red = factory.LoadTexture("sky.bmp", "Front", -1, -1, 0, true);
+    EXPECT_EQ(red->Data()->image.Pixel(0, 0)[0], 0xFF);
+    EXPECT_EQ(red->Data()->image.Pixel(0, 0)[2], 0x00);
+    const auto large = factory.LoadTexture("sky.bmp", "Large", 8, 8, 0, true);
+    EXPECT_EQ(large->Width(), 8);
+    EXPECT_EQ(large->Data()->image.Pixel(0, 0)[0], 0xFF);  // preloaded at that size too
+    const auto keyed = factory.LoadTexture("sky.bmp", "Keyed", -1, -1, 0xFF00FF00u, true);
+    EXPECT_EQ(keyed->Data()->image.Pixel(0, 0)[2], 0xFF);  // not preloaded with a key: read now
+    EXPECT_EQ(keyed->Data()->image.Pixel(0, 0)[0], 0x00);
+
+    // A preload of a file that changed meanwhile is not used.
+    factory.PreloadTexture("e2.png");
+    enginetest::WriteImage(dir.File("e2.png"), 6, 6, [](int, int) { return 0xFF00FF00u; });
+    EXPECT_EQ(factory.LoadTexture("e2.png", "Changed", -1, -1, 0, true)->Width(), 6);
+}
+
+TEST_F(TexturesTest, APreloadLeavesBadFilesToTheLoadAndRegistersNothing) {
+    enginetest::WriteText(dir.File("corrupt.jpg"), "not really a JPEG");
+    factory.PreloadTexture("corrupt.jpg");
+    factory.PreloadTexture("missing.jpg");
+    for (const char* file : {"corrupt.jpg", "missing.jpg"}) {
+        try {
+            factory.LoadTexture(file, "x", -1, -1, 0, true);
+            ADD_FAILURE() << "no error for " << file;
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(Globals3D::GetTexture("x"), nullptr);
 }
 
 TEST(ImageTest, HalvingAveragesTwoByTwoAndKeepsOddEdges) {

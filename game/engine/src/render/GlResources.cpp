@@ -1,6 +1,6 @@
 #include "GlResources.h"
 
-#include "Background.h"
+#include "../Background.h"
 #include "Engine3D.h"
 
 #include <algorithm>

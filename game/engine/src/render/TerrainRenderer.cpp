@@ -1,6 +1,6 @@
 #include "TerrainRenderer.h"
 
-#include "Background.h"
+#include "../Background.h"
 
 #include <algorithm>
 #include <cmath>

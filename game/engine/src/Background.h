@@ -1,4 +1,4 @@
-// Work for the renderer done on a thread of its own while frames go on being drawn.
+// Work done on a thread of its own while frames go on being drawn.
 #pragma once
 
 #include <pthread.h>
