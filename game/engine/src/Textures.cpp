@@ -54,17 +54,29 @@ void TextureRegistry::Preload(const std::string& path, std::string_view shownNam
                               Color colorKey) {
     const auto source = SourceOf(path, width, height, colorKey);
     if (!source) return;  // a load reports it
-    const auto alike = [&](const auto& entry) { return entry.source == *source; };
-    if (std::any_of(recent_.begin(), recent_.end(), alike) || std::any_of(preloads_.begin(), preloads_.end(), alike))
+    if (std::any_of(recent_.begin(), recent_.end(), [&](const Loaded& loaded) { return loaded.source == *source; }))
         return;
+    if (PreloadOf(path, width, height, colorKey) != preloads_.end()) return;
     // The image library initialises its decoders on first use, which is not safe on two threads.
     LoadImageDecoders();
-    preloads_.push_back({*source, InBackground(Urgency::Low, [path, name = std::string(shownName), width, height,
-                                                              colorKey] {
-                             return Decode(path, name, width, height, colorKey);
-                         })});
+    auto decode = [path, name = std::string(shownName), width, height, colorKey] {
+        auto source = SourceOf(path, width, height, colorKey);
+        return Decoded{std::move(source), Decode(path, name, width, height, colorKey)};
+    };
+    preloads_.push_back({path, width, height, colorKey, InBackground(Urgency::Low, std::move(decode))});
     // The oldest go first (waiting for it, should it still be decoding).
     if (preloads_.size() > kPreloads) preloads_.pop_front();
+}
+
+std::deque<TextureRegistry::Preloaded>::iterator TextureRegistry::PreloadOf(const std::string& path, int width,
+                                                                           int height, Color colorKey) {
+    return std::find_if(preloads_.begin(), preloads_.end(), [&](const Preloaded& entry) {
+        return entry.path == path && entry.width == width && entry.height == height && entry.colorKey == colorKey;
+    });
+}
+
+void TextureRegistry::FinishPreloads() {
+    for (const Preloaded& preload : preloads_) preload.decoded.wait();
 }
 
 TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shownName,
@@ -76,12 +88,12 @@ TexturePtr TextureRegistry::Load(const std::string& path, std::string_view shown
         }
     }
     std::optional<Image> image;
-    const auto preloaded = std::find_if(preloads_.begin(), preloads_.end(), [&](const Preloaded& entry) {
-        return source && entry.source == *source;
-    });
+    const auto preloaded = PreloadOf(path, width, height, colorKey);
     if (preloaded != preloads_.end()) {
+        // Taken when the file is as it was when the preload read it.
         try {
-            image = preloaded->image.get();
+            Decoded decoded = preloaded->decoded.get();
+            if (source && decoded.source == source) image = std::move(decoded.image);
         } catch (const EngineError&) {
             // Decoded again below, which reports it.
         }

@@ -47,6 +47,8 @@ public:
                     int width, int height, Color colorKey);
     // Decodes a file in the background for a Load of it alike.
     void Preload(const std::string& path, std::string_view shownName, int width, int height, Color colorKey);
+    // Waits until every preload has been decoded.
+    void FinishPreloads();
     // `id` 0: a picture of its own (a new id).
     TexturePtr Add(std::string_view name, const std::string& file, Image image, uint64_t id = 0);
     TexturePtr Find(std::string_view name) const;
@@ -80,10 +82,17 @@ private:
     static constexpr size_t kRecentBytes = 16 << 20;
     std::deque<Loaded> recent_;
     // Pictures being decoded ahead, oldest first.
-    struct Preloaded {
-        Source source;
-        std::future<Image> image;
+    struct Decoded {
+        std::optional<Source> source;  // the file as it was when it was read
+        Image image;
     };
+    struct Preloaded {
+        std::string path;
+        int width = 0, height = 0;
+        Color colorKey = 0;
+        std::future<Decoded> decoded;
+    };
+    std::deque<Preloaded>::iterator PreloadOf(const std::string& path, int width, int height, Color colorKey);
     static constexpr size_t kPreloads = 16;
     std::deque<Preloaded> preloads_;
 

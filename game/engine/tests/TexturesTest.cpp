@@ -1,5 +1,6 @@
 // The texture registry: names without regard to case, reloads, colour keys, sizes, bad files.
 #include "Engine3D.h"
+#include "EngineState.h"
 #include "MeshModel.h"
 #include "TestFiles.h"
 #include "Textures.h"
@@ -162,6 +163,7 @@ TEST_F(TexturesTest, APreloadedFileIsTakenByALoadAlikeAndOnlyThen) {
     const auto written = fs::last_write_time(dir.File("sky.bmp"));
     factory.PreloadTexture("sky.bmp");
     factory.PreloadTexture("sky.bmp", 8, 8);
+    detail::State().textures.FinishPreloads();
     write(0xFF0000FFu);
     fs::last_write_time(dir.File("sky.bmp"), written);
     const auto red = factory.LoadTexture("sky.bmp", "Front", -1, -1, 0, true);
@@ -176,6 +178,7 @@ TEST_F(TexturesTest, APreloadedFileIsTakenByALoadAlikeAndOnlyThen) {
 
     // A preload of a file that changed meanwhile is not used.
     factory.PreloadTexture("e2.png");
+    detail::State().textures.FinishPreloads();
     enginetest::WriteImage(dir.File("e2.png"), 6, 6, [](int, int) { return 0xFF00FF00u; });
     EXPECT_EQ(factory.LoadTexture("e2.png", "Changed", -1, -1, 0, true)->Width(), 6);
 }
