@@ -366,6 +366,50 @@ TEST_F(RendererTest, ChangedHeightsAreShownSoonWithTerrainInEveryFrameMeanwhile)
     EXPECT_LT(count.changed, 75 * 200 / 100) << "more than 1 % of the pixels differ";
 }
 
+// Pictures loaded anew under names already shown are uploaded a few a frame: meanwhile each
+// place shows the picture before, never an empty or white texture, and soon the new one.
+TEST_F(RendererTest, NewPicturesOfShownTexturesAreUploadedOverAFewFrames) {
+    if (!Open()) return;
+    constexpr int kCount = 4;  // 512 x 512: one a frame's share
+    auto write = [&](int i, uint32_t color) {
+        WriteImage(dir.File("panel" + std::to_string(i) + ".bmp"), 512, 512, [=](int, int) { return color; });
+    };
+    TextureFactory3D factory;
+    std::vector<TexturePtr> panels;
+    for (int i = 0; i < kCount; ++i) {
+        write(i, Rgb(200, 0, 0));
+        panels.push_back(factory.LoadTexture("panel" + std::to_string(i) + ".bmp", "panel" + std::to_string(i)));
+    }
+    Screen2D screen;
+    // The colour at the middle of each panel.
+    auto frame = [&] {
+        engine.Clear(false);
+        for (int i = 0; i < kCount; ++i) screen.DrawTexture(panels[i], 20 + i * 190, 200, 190 + i * 190, 400, 0xFFFFFFFF, 0);
+        const auto picture = PresentAndRead("panels.bmp");
+        std::vector<uint32_t> colors;
+        for (int i = 0; i < kCount; ++i) colors.push_back(picture.At(105 + i * 190, 300) & 0xFFFFFF);
+        return colors;
+    };
+    for (const uint32_t color : frame()) ASSERT_EQ(color, 0xC80000u);
+    for (int i = 0; i < kCount; ++i) {
+        write(i, Rgb(0, 0, 200));
+        factory.LoadTexture("panel" + std::to_string(i) + ".bmp", "panel" + std::to_string(i));
+    }
+    int newInFirst = -1;
+    for (int f = 0; f < 7; ++f) {
+        int shownNew = 0;
+        for (const uint32_t color : frame()) {
+            EXPECT_TRUE(color == 0xC80000u || color == 0x0000C8u) << std::hex << color << " in frame " << f;
+            shownNew += color == 0x0000C8u;
+        }
+        if (f == 0) newInFirst = shownNew;
+        if (shownNew == kCount) break;
+        EXPECT_LT(f, 6) << "still not all new";
+    }
+    EXPECT_GE(newInFirst, 1);       // one at least in the first frame
+    EXPECT_LT(newInFirst, kCount);  // but not all four at once
+}
+
 // The terrain's detail texture tiles many times and is magnified near the eye: its grain must
 // be there, blend smoothly, and tile without a seam.
 TEST_F(RendererTest, TheTerrainDetailNearTheEyeChangesSmoothlyFromPixelToPixel) {

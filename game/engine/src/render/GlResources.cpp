@@ -105,12 +105,37 @@ GLuint TextureCache::Get(const TexturePtr& texture) {
     return texture ? Get(texture->Data()) : White();
 }
 
+void TextureCache::NewFrame() {
+    ++frame_;
+    uploaded_ = 0;
+}
+
+void TextureCache::Remember(const std::shared_ptr<TextureData>& data, bool magnified, GLuint id) {
+    Shown& shown = shown_[{data.get(), magnified}];
+    if (shown.id != id || shown.data.owner_before(data) || data.owner_before(shown.data)) shown = {data, id, 0};
+}
+
+GLuint TextureCache::Earlier(const std::shared_ptr<TextureData>& data, bool magnified) {
+    if (uploaded_ < kUploadBytes) return 0;
+    const auto it = shown_.find({data.get(), magnified});
+    if (it == shown_.end() || it->second.data.lock() != data) return 0;
+    Shown& shown = it->second;
+    if (shown.putOffSince == 0) shown.putOffSince = frame_;
+    return frame_ - shown.putOffSince < kMaxFramesPutOff ? shown.id : 0;
+}
+
 GLuint TextureCache::Get(const std::shared_ptr<TextureData>& data) {
     if (!data || data->image.width <= 0) return White();
     auto it = entries_.find(data->id);
-    if (it != entries_.end()) return it->second.id;
+    if (it != entries_.end()) {
+        Remember(data, false, it->second.id);
+        return it->second.id;
+    }
+    if (const GLuint earlier = Earlier(data, false)) return earlier;
     const GLuint id = Upload(data->image, true, true);
+    uploaded_ += data->image.rgba.size();
     entries_[data->id] = {data, id};
+    Remember(data, false, id);
     const auto& rgba = data->image.rgba;
     for (size_t i = 3; i < rgba.size(); i += 4) {
         if (rgba[i] < 128) {
@@ -125,7 +150,10 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
     const std::shared_ptr<TextureData> data = texture ? texture->Data() : nullptr;
     if (!data || data->image.width <= 0) return White();
     const uint64_t key = data->id;
-    if (auto it = magnified_.find(key); it != magnified_.end()) return it->second.id;
+    if (auto it = magnified_.find(key); it != magnified_.end()) {
+        Remember(data, true, it->second.id);
+        return it->second.id;
+    }
     auto pending = pending_.find(key);
     if (pending == pending_.end()) {
         const float wanted = static_cast<float>(minSide) / std::min(data->image.width, data->image.height);
@@ -133,12 +161,17 @@ GLuint TextureCache::Magnified(const TexturePtr& texture, int minSide) {
                                                    return Magnify(image, wanted, false);
                                                })}).first;
     }
-    if (!Ready(pending->second.copy)) return Get(data);
+    if (!Ready(pending->second.copy) || uploaded_ >= kUploadBytes) {
+        if (const GLuint earlier = Earlier(data, true)) return earlier;
+        return Get(data);
+    }
     const Magnification copy = pending->second.copy.get();
     pending_.erase(pending);
     const GLuint id = UploadPixels(0, copy.image.width, copy.image.height, GL_RGBA8, GL_RGBA, copy.image.rgba.data(),
                                    false, false, copy.reached);
+    uploaded_ += copy.image.rgba.size();
     magnified_[key] = {data, id};
+    Remember(data, true, id);
     return id;
 }
 
@@ -185,6 +218,7 @@ void TextureCache::Sweep() {
         const std::shared_ptr<TextureData> data = entry.second.data.lock();
         return (!data || data->id != entry.first) && Ready(entry.second.copy);
     });
+    std::unordered_set<GLuint> deleted;
     for (auto* map : {&entries_, &magnified_}) {
         for (auto it = map->begin(); it != map->end();) {
             // Gone, or loaded again under its name (a new id): the copy made here is stale.
@@ -192,12 +226,16 @@ void TextureCache::Sweep() {
             if (!data || data->id != it->first) {
                 glDeleteTextures(1, &it->second.id);
                 cutout_.erase(it->second.id);
+                deleted.insert(it->second.id);
                 it = map->erase(it);
             } else {
                 ++it;
             }
         }
     }
+    std::erase_if(shown_, [&](const auto& entry) {
+        return entry.second.data.expired() || deleted.count(entry.second.id) != 0;
+    });
 }
 
 void VertexAttribute(GLuint index, GLint components, GLsizei stride, size_t offset) {

@@ -8,10 +8,12 @@
 #include <glm/glm.hpp>
 
 #include <future>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace quarvex::detail {
@@ -50,6 +52,13 @@ public:
         bool reached = false;
     };
     static Magnification Magnify(const Image& image, float wanted, bool wrap);
+    // Starts a frame's share of uploads. A picture that replaces one already shown is uploaded
+    // once the frame has uploaded less than kUploadBytes; until then, for kMaxFramesPutOff frames
+    // at most, the texture of the picture before it is given. A level's new pictures are thus
+    // spread over a few frames instead of stalling one.
+    void NewFrame();
+    static constexpr size_t kUploadBytes = 1 << 20;
+    static constexpr uint64_t kMaxFramesPutOff = 6;
     GLuint White();       // 1 x 1 white, for untextured drawing
     GLuint SoftSpot();    // a soft round spot, for particles without a texture
     void Sweep();         // frees textures whose data no longer exists or has a new picture
@@ -66,6 +75,20 @@ private:
         std::weak_ptr<TextureData> data;
         GLuint id = 0;
     };
+    // The texture last given for a texture's data, plain or magnified.
+    struct Shown {
+        std::weak_ptr<TextureData> data;
+        GLuint id = 0;
+        uint64_t putOffSince = 0;  // the frame its new picture was first put off in; 0: none
+    };
+    using ShownKey = std::pair<const TextureData*, bool>;
+    void Remember(const std::shared_ptr<TextureData>& data, bool magnified, GLuint id);
+    // The texture shown for `data` before its current picture, when this frame's uploads are
+    // spent and it has not waited too long; otherwise 0.
+    GLuint Earlier(const std::shared_ptr<TextureData>& data, bool magnified);
+    std::map<ShownKey, Shown> shown_;
+    size_t uploaded_ = 0;  // bytes this frame
+    uint64_t frame_ = 1;
     std::unordered_map<uint64_t, Entry> entries_;
     std::unordered_map<uint64_t, Entry> magnified_;
     struct Pending {

@@ -173,6 +173,7 @@ bool Renderer::SphereVisible(const FrameView& v, const glm::vec3& centre, float 
 
 void Renderer::DrawFrame(EngineState& state) {
     ++frames_;
+    textures_.NewFrame();
     ReleaseGoneMeshes();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, width_, height_);
