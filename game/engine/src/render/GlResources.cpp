@@ -112,7 +112,7 @@ void TextureCache::NewFrame() {
 
 void TextureCache::Remember(const std::shared_ptr<TextureData>& data, bool magnified, GLuint id) {
     Shown& shown = shown_[{data.get(), magnified}];
-    if (shown.id != id || shown.data.owner_before(data) || data.owner_before(shown.data)) shown = {data, id, 0};
+    if (shown.id != id || shown.data.lock() != data) shown = {data, id, 0};
 }
 
 GLuint TextureCache::Earlier(const std::shared_ptr<TextureData>& data, bool magnified) {
