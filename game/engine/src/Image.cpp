@@ -51,6 +51,8 @@ void LoadImageDecoders() {
     std::call_once(once, [] { IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG); });
 }
 
+void ReleaseImageThread() { SDL_TLSCleanup(); }
+
 namespace {
 // Source sample positions for output positions 0..count-1: the two texels and the weight of the
 // second. Clamped at the edges, or wrapped round for a tiling image.

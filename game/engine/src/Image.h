@@ -23,6 +23,9 @@ struct Image {
 Image LoadImageFile(const std::string& path, const std::string& shownName);
 // Readies the image library's decoders, after which LoadImageFile may run on several threads.
 void LoadImageDecoders();
+// Frees what the image library keeps for the calling thread: for a thread of its own that has
+// decoded and ends (never the display's thread).
+void ReleaseImageThread();
 // Bilinear resampling to width x height; with wrap the image is taken to tile (its right edge
 // meets its left, its bottom its top), otherwise its edges are clamped. Colours are weighted by
 // opacity, so transparent pixels lend no colour to their visible neighbours.

@@ -60,6 +60,9 @@ void TextureRegistry::Preload(const std::string& path, std::string_view shownNam
     // The image library initialises its decoders on first use, which is not safe on two threads.
     LoadImageDecoders();
     auto decode = [path, name = std::string(shownName), width, height, colorKey] {
+        struct Release {
+            ~Release() { ReleaseImageThread(); }
+        } release;
         auto source = SourceOf(path, width, height, colorKey);
         return Decoded{std::move(source), Decode(path, name, width, height, colorKey)};
     };
