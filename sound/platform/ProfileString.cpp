@@ -133,7 +133,7 @@ ProfileFile ProfileFile::Parse(std::string text) {
 }
 
 std::optional<ProfileFile> ProfileFile::Read(const std::string& fileName) {
-    const auto text = ReadWholeFile(fileName);
+    auto text = ReadWholeFile(fileName);
     if (!text) return std::nullopt;
     return Parse(std::move(*text));
 }

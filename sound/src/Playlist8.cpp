@@ -100,7 +100,9 @@ std::shared_ptr<PlaylistElement8> Playlist8::Add(const std::string& sLocation, c
 }
 
 std::shared_ptr<PlaylistElement8> Playlist8::Append(std::string location, std::string_view key) {
-    std::shared_ptr<PlaylistElement8> entry(new PlaylistElement8());
+    // One allocation for the entry and its count (the constructor is for Playlist8 alone).
+    struct Entry : PlaylistElement8 {};
+    std::shared_ptr<PlaylistElement8> entry = std::make_shared<Entry>();
     entry->location_ = std::move(location);
     entries_.Add(entry, key);
     return entry;
