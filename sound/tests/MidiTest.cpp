@@ -196,7 +196,9 @@ TEST_F(MidiTest, NotesSoundingAtTheLoopEndAreReleased) {
     for (int pass = 0; pass < 4; ++pass) {
         const double start = 0.5 * pass;
         EXPECT_GT(LevelAt(out, start + 0.29, 0.2), kSounding) << "pass " << pass;
-        if (pass > 0) EXPECT_LT(LevelAt(out, start + 0.15, 0.1), kQuiet) << "held over into pass " << pass;
+        if (pass > 0) {
+            EXPECT_LT(LevelAt(out, start + 0.15, 0.1), kQuiet) << "held over into pass " << pass;
+        }
     }
     // After the last pass the piece plays on past the loop end: the note is held to its own end.
     EXPECT_GT(LevelAt(out, 2.0, 0.24), kSounding);
@@ -302,9 +304,10 @@ TEST_F(MidiTest, DamagedTracksAreRefusedAtLoad) {
         {0x00, 0xF0, 0x7F, 0x01},                    // a system-exclusive message running past it
     };
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        std::vector<uint8_t> smf = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0,
-                                    static_cast<uint8_t>(tracks[i].size())};
-        smf.insert(smf.end(), tracks[i].begin(), tracks[i].end());
+        const std::vector<uint8_t> header = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k',
+                                             0, 0, 0, static_cast<uint8_t>(tracks[i].size())};
+        std::vector<uint8_t> smf(header.size() + tracks[i].size());
+        std::copy(tracks[i].begin(), tracks[i].end(), std::copy(header.begin(), header.end(), smf.begin()));
         EXPECT_FALSE(sound.Load(File("bad.mid", smf))) << "track " << i;
         EXPECT_EQ(sound.Name(), "good.mid") << "track " << i;
     }

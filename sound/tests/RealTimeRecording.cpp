@@ -1,26 +1,11 @@
 #include "RealTimeRecording.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
 namespace qxtest {
-
-Recording ReadRecording(const std::filesystem::path& path) {
-    Recording r;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return r;
-    std::vector<float> all(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_float(file, all.data(), info.frames);
-    sf_close(file);
-    r.rate = info.samplerate;
-    for (std::size_t i = 0; i < all.size(); i += static_cast<std::size_t>(info.channels)) r.left.push_back(all[i]);
-    return r;
-}
 
 Tone MeasureTone(const Recording& r) {
     constexpr float kSound = 0.01f;          // a 0.5 sine is far above this except at its zero crossings

@@ -3,6 +3,8 @@
 // inside it.
 #pragma once
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,14 +14,6 @@
 #include <vector>
 
 namespace qxtest {
-
-struct Recording {
-    std::vector<float> left;  // the left channel
-    int32_t rate = 0;
-};
-
-// Empty (rate 0) when the file cannot be read.
-Recording ReadRecording(const std::filesystem::path& path);
 
 // The sounding stretch of a recording and the silences inside it.
 struct Tone {

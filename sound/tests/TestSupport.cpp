@@ -73,6 +73,19 @@ void WriteWav(const std::filesystem::path& path, const std::vector<float>& sampl
     sf_close(file);
 }
 
+Recording ReadRecording(const std::filesystem::path& path) {
+    Recording r;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return r;
+    std::vector<float> all(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_float(file, all.data(), info.frames);
+    sf_close(file);
+    r.rate = info.samplerate;
+    for (std::size_t i = 0; i < all.size(); i += static_cast<std::size_t>(info.channels)) r.left.push_back(all[i]);
+    return r;
+}
+
 std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key, int32_t program) {
     constexpr int kDivision = 96;
     std::vector<uint8_t> track = {

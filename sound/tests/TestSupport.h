@@ -38,6 +38,14 @@ std::vector<float> Sine(double seconds, double hz, int32_t sampleRate, int32_t c
 void WriteWav(const std::filesystem::path& path, const std::vector<float>& samples, int32_t channels,
               int32_t sampleRate, int32_t subformat);
 
+// A sound file's left channel (the only one of a mono file).
+struct Recording {
+    std::vector<float> left;
+    int32_t rate = 0;
+};
+// Empty (rate 0) when the file cannot be read.
+Recording ReadRecording(const std::filesystem::path& path);
+
 // A format-0 MIDI file at 120 beats per minute: one note (key, velocity) held for `beats`.
 std::vector<uint8_t> MidiBytes(int32_t beats, int32_t key = 60, int32_t program = 0);
 // A four-channel ProTracker module ("M.K.") holding one looped sine sample: one pattern of `rows`
