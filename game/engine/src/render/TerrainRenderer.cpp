@@ -322,31 +322,21 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
 
     UpdateDetail(t.detail, t.detailRepeat);
 
-    // Visible chunks, nearest first, so that near hills hide what lies behind them early.
-    struct Visible {
-        size_t index;
-        float distance;
-    };
     // Each chunk at the coarsest level that stays within kMaxPixelError pixels of the full grid
     // on screen, turning into the next coarser one as it nears the distance where that one
-    // takes over (so that no switch shows).
-    // Bounds and errors scale with the heights.
+    // takes over (so that no switch shows). Bounds and errors scale with the heights.
+    // Visible chunks are drawn nearest first, so that near hills hide what lies behind them early.
     const float scale = Scale(t);
     drawn_.resize(chunks_.size());
-    std::vector<float> distances(chunks_.size());
-    std::vector<std::pair<glm::vec3, glm::vec3>> bounds(chunks_.size());
+    draws_.clear();
     for (size_t i = 0; i < chunks_.size(); ++i) {
         const Chunk& c = chunks_[i];
-        bounds[i] = {{c.min.x, c.min.y * scale, c.min.z}, {c.max.x, c.max.y * scale, c.max.z}};
-        distances[i] = glm::length(glm::clamp(v.eye, bounds[i].first, bounds[i].second) - v.eye);
+        const glm::vec3 min(c.min.x, c.min.y * scale, c.min.z), max(c.max.x, c.max.y * scale, c.max.z);
+        const float distance = glm::length(glm::clamp(v.eye, min, max) - v.eye);
         TerrainLod::Errors errors = c.errors;
         for (float& e : errors) e *= scale;
-        const int level = TerrainLod::Choose(errors, levels_, distances[i], v.pixelsPerUnit, kMaxPixelError);
-        drawn_[i] = {level, TerrainLod::Morph(errors, levels_, level, distances[i], v.pixelsPerUnit, kMaxPixelError)};
-    }
-    std::vector<Visible> visible;
-    for (size_t i = 0; i < chunks_.size(); ++i) {
-        const auto& [min, max] = bounds[i];
+        const int level = TerrainLod::Choose(errors, levels_, distance, v.pixelsPerUnit, kMaxPixelError);
+        drawn_[i] = {level, TerrainLod::Morph(errors, levels_, level, distance, v.pixelsPerUnit, kMaxPixelError)};
         bool outside = false;
         for (const glm::vec4& p : *v.planes) {
             const glm::vec3 corner(p.x >= 0 ? max.x : min.x, p.y >= 0 ? max.y : min.y, p.z >= 0 ? max.z : min.z);
@@ -355,10 +345,10 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
                 break;
             }
         }
-        if (!outside) visible.push_back({i, distances[i]});
+        if (!outside) draws_.push_back({i, distance});
     }
-    std::sort(visible.begin(), visible.end(),
-              [](const Visible& a, const Visible& b) { return a.distance < b.distance; });
+    std::sort(draws_.begin(), draws_.end(),
+              [](const ChunkDraw& a, const ChunkDraw& b) { return a.distance < b.distance; });
 
     for (Program* program : {program_.get(), farProgram_.get()}) {
         program->Use();
@@ -385,15 +375,15 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
         morph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uMorph");
         edgeMorph[k] = (k == 0 ? program_ : farProgram_)->Uniform("uEdgeMorph");
     }
-    draws_.clear();
-    for (const Visible& item : visible) {
+    for (ChunkDraw& draw : draws_) {
         // Each edge follows the coarser of the two chunks that share it. Skirts only where the
         // two still cannot meet: the neighbour is more than one level coarser, or turning into
         // a coarser level than this chunk can follow.
-        const TerrainLod::Drawn& self = drawn_[item.index];
-        const int cx = static_cast<int>(item.index) % chunksX_, cz = static_cast<int>(item.index) / chunksX_;
+        const TerrainLod::Drawn& self = drawn_[draw.index];
+        const int cx = static_cast<int>(draw.index) % chunksX_, cz = static_cast<int>(draw.index) / chunksX_;
         const int neighbours[4][2] = {{cx, cz - 1}, {cx, cz + 1}, {cx - 1, cz}, {cx + 1, cz}};
-        ChunkDraw draw{item.index, item.distance < kDetailFadeEnd, glm::vec4(self.morph), 0};
+        draw.near = draw.distance < kDetailFadeEnd;
+        draw.edgeMorph = glm::vec4(self.morph);
         for (int edge = 0; edge < 4; ++edge) {
             const int nx = neighbours[edge][0], nz = neighbours[edge][1];
             const bool border = nx < 0 || nz < 0 || nx >= chunksX_ || nz >= chunksZ_;
@@ -402,7 +392,6 @@ void TerrainRenderer::Draw(const TerrainData& t, const View& v, TextureCache& te
             draw.edgeMorph[edge] = TerrainLod::EdgeMorph(self, other);
             if (!TerrainLod::EdgeMeets(self, other)) draw.skirts |= 1 << edge;
         }
-        draws_.push_back(draw);
     }
     auto prepare = [&](const ChunkDraw& draw) {
         const Program* program = draw.near ? program_.get() : farProgram_.get();

@@ -78,9 +78,10 @@ private:
     std::vector<TerrainLod::Drawn> drawn_;  // this frame's level of detail and morph per chunk
     struct ChunkDraw {
         size_t index;
-        bool near;            // with the detail texture, only where it still shows
-        glm::vec4 edgeMorph;  // per edge: z low, z high, x low, x high
-        int skirts;           // edges that hang a skirt, one bit each
+        float distance;             // from the eye to the chunk's bounds
+        bool near = false;          // with the detail texture, only where it still shows
+        glm::vec4 edgeMorph{0.0f};  // per edge: z low, z high, x low, x high
+        int skirts = 0;             // edges that hang a skirt, one bit each
     };
     std::vector<ChunkDraw> draws_;          // this frame's visible chunks, nearest first
     // The detail texture as drawn: its grain in one channel, made from the picture with id
