@@ -133,7 +133,7 @@ void AdvanceLevel() {
     StopLevelMusic();
     PlaySound(GameSound::LevelOk);
     level += 1;
-    themeIndex += 1;
+    themeIndex = NextThemeIndex(themeIndex.Value());
     shipPoints1 += 300;
     shipPoints3 += 300;
     tankPoints += 300;
@@ -141,7 +141,6 @@ void AdvanceLevel() {
     Checked<int32_t> levelBonus{"level bonus", level.Value()};
     levelBonus *= 25000;
     score += levelBonus;
-    if (themeIndex == 12) themeIndex = 2;
     LoadLevelAssets();
     if (musLevel) musLevel->Load(ProgramFile("/" + std::to_string(themeIndex.Value()) + ".mid"));
     PlayLevelMusic();

@@ -111,8 +111,7 @@ void LoadLevelAssets() {
 
 void PreloadNextLevelAssets() {
     if (!levelTextures) throw std::logic_error("level textures are preloaded before LoadTextures");
-    const int32_t next = themeIndex.Value() + 1 == 12 ? 2 : themeIndex.Value() + 1;
-    const std::string n = std::to_string(next);
+    const std::string n = std::to_string(NextThemeIndex(themeIndex.Value()));
     for (const char* prefix : {"c", "a", "b", "ab", "e", "f"}) levelTextures->PreloadTexture(ProgramFile(prefix + n + ".jpg"));
 }
 

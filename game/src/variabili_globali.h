@@ -126,6 +126,8 @@ inline Checked<int16_t> damagePoints{"damagePoints", 1};
 inline float damagePercent = 0.0f;  // damagePoints x 0.2, once per playing frame
 inline Checked<int32_t> level{"level", 1};
 inline Checked<int32_t> themeIndex{"themeIndex", 1};  // which numbered asset set (1..11)
+// The asset set after `theme`: the next one, and after 11 the second (the first is played once).
+constexpr int32_t NextThemeIndex(int32_t theme) noexcept { return theme == 11 ? 2 : theme + 1; }
 inline Checked<int32_t> score{"score", 0};
 inline Checked<int32_t> killsTotal{"killsTotal", 0};
 inline Checked<int32_t> killsSinceAlarm{"killsSinceAlarm", 0};
