@@ -7,6 +7,7 @@
 
 #include <qxsound/Error.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <mutex>
@@ -104,7 +105,10 @@ public:
     }
     double GetCurrentPosition() override {
         Rendered();
-        return static_cast<double>(producer_->Position()) / producer_->SampleRate();
+        // The producer is ahead of what is heard by what the output holds (to within the one
+        // chunk the mixer may be rendering meanwhile).
+        const int64_t heard = std::max<int64_t>(0, producer_->Position() - stream_->Unheard());
+        return static_cast<double>(heard) / producer_->SampleRate();
     }
     void SetCurrentPosition(double seconds) override {
         Rendered();

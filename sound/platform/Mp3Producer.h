@@ -33,7 +33,7 @@ public:
     // Frames of the whole file, at SampleRate.
     int64_t Length() const noexcept { return length_; }
     // Frames given out so far from the start of the file (ahead of what is heard by what the output
-    // has queued).
+    // holds: Stream::Unheard).
     int64_t Position() const noexcept { return position_.load(std::memory_order_acquire); }
     // Continues from `frame` (0 to Length).
     void Seek(int64_t frame);

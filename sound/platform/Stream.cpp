@@ -84,6 +84,15 @@ Stream::~Stream() {
 
 int64_t Stream::Position() {
     std::lock_guard lock(mutex_);
+    return Heard();
+}
+
+int64_t Stream::Unheard() {
+    std::lock_guard lock(mutex_);
+    return taken_ - Heard();
+}
+
+int64_t Stream::Heard() {
     if (closed_ || !playing_) return base_;
     ContextGuard guard(context_);
     ALint state = AL_STOPPED;

@@ -50,6 +50,8 @@ public:
     // Frames of the producer's output heard so far: mixed by the device, or skipped by a Halt that
     // the producer could not take back.
     int64_t Position();
+    // Frames given by the producer that are not heard yet: queued, or rendered for the queue.
+    int64_t Unheard();
     // Every frame before this one has been heard (a lower bound of Position that takes no lock).
     int64_t PlayedBefore() const noexcept { return played_.load(std::memory_order_acquire); }
     // How often the source ran dry while the producer still had audio to give.
@@ -67,6 +69,8 @@ public:
 private:
     friend class Mixer;
 
+    // Position, with mutex_ held.
+    int64_t Heard();
     // One refill: reclaims played buffers, renders up to the queue's depth, (re)starts the source.
     void Feed();
     // Releases the AL objects and lets the feeding thread go; the stream is silent afterwards.

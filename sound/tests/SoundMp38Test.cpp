@@ -195,6 +195,23 @@ TEST_F(SoundMp38Test, VariableBitRateFileCarriesItsFrameCount) {
     EXPECT_NEAR(sound.Duration(), 0.5, 1.0 / kRate);
 }
 
+TEST_F(SoundMp38Test, ThePositionIsWhatHasBeenHeardNotWhatIsQueued) {
+    SoundMp38 sound;
+    ASSERT_TRUE(sound.Load(Mp3("tone.mp3", 3.0, 2, "-b 128")));
+    sound.Play();
+    Render(*device, 0.48);
+    EXPECT_EQ(sound.PlayPosition(), 0);
+    Render(*device, 0.04);
+    EXPECT_EQ(sound.PlayPosition(), 1);
+    Render(*device, 0.96);
+    EXPECT_EQ(sound.PlayPosition(), 1);  // 1.48 s
+    ASSERT_TRUE(sound.Pause());
+    EXPECT_EQ(sound.PlayPosition(), 1);
+    ASSERT_TRUE(sound.Play());
+    Render(*device, 0.04);
+    EXPECT_EQ(sound.PlayPosition(), 2);
+}
+
 TEST_F(SoundMp38Test, PauseHoldsThePositionAndPlayResumesThere) {
     SoundMp38 sound;
     ASSERT_TRUE(sound.Load(Mp3("tone.mp3", 3.0, 2, "-b 128")));
