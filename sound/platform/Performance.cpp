@@ -19,7 +19,10 @@ constexpr double kTicksPerSecond = 2.0 * DMUS_PPQ;  // 120 beats per minute
 OpenALPerformance::OpenALPerformance(std::shared_ptr<OpenALRoot> root) : root_(std::move(root)) {}
 
 OpenALPerformance::~OpenALPerformance() {
-    if (initialized_ && !closed_) CloseDown();
+    try {
+        if (initialized_ && !closed_) CloseDown();
+    } catch (...) {  // nothing is left to tell
+    }
 }
 
 void OpenALPerformance::RequireReady() const {

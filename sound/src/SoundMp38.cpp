@@ -31,8 +31,8 @@ SoundMp38::SoundMp38()
 
 SoundMp38::~SoundMp38() {
     try {
-        const CONST_QX_PLAYSTATE state = PlayState();
-        if (state == QX_PLAYSTATE_PLAYING || state == QX_PLAYSTATE_PAUSED) Stop_();
+        const CONST_QX_PLAYSTATE state = SoundMp38::PlayState();
+        if (state == QX_PLAYSTATE_PLAYING || state == QX_PLAYSTATE_PAUSED) SoundMp38::Stop_();
     } catch (...) {
     }
     control_.reset();

@@ -7,8 +7,8 @@ namespace qxsound {
 
 SoundWave8::~SoundWave8() {
     try {
-        const CONST_QX_PLAYSTATE state = PlayState();
-        if (state == QX_PLAYSTATE_PAUSED || state == QX_PLAYSTATE_PLAYING) Stop_();
+        const CONST_QX_PLAYSTATE state = SoundWave8::PlayState();
+        if (state == QX_PLAYSTATE_PAUSED || state == QX_PLAYSTATE_PLAYING) SoundWave8::Stop_();
     } catch (...) {
     }
 }
