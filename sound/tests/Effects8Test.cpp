@@ -122,6 +122,33 @@ TEST_F(Effects8Sound, EchoChangesTheSignal) {
     EXPECT_GT(Rms(echoed, tail), 0.01f);
 }
 
+TEST_F(Effects8Sound, EveryStandardEffectIsHeard) {
+    SoundDx8 dry;
+    ASSERT_TRUE(dry.Load((Dir() / "burst.wav").string()));
+    ASSERT_TRUE(dry.Play());
+    const auto plain = Render(*device, 0.4);
+    ASSERT_GT(Rms(plain, 0, 2 * 2205), 0.1f);
+    for (const char* guid : {platform::GUID_DSFX_STANDARD_CHORUS, platform::GUID_DSFX_STANDARD_COMPRESSOR,
+                             platform::GUID_DSFX_STANDARD_DISTORTION, platform::GUID_DSFX_STANDARD_ECHO,
+                             platform::GUID_DSFX_STANDARD_FLANGER, platform::GUID_DSFX_STANDARD_GARGLE,
+                             platform::GUID_DSFX_STANDARD_I3DL2REVERB, platform::GUID_DSFX_STANDARD_PARAMEQ,
+                             platform::GUID_DSFX_WAVES_REVERB}) {
+        SoundDx8 wet;
+        ASSERT_TRUE(wet.Load((Dir() / "burst.wav").string()));
+        wet.Effects()->Add(guid);
+        ASSERT_TRUE(wet.Effects()->Apply()) << guid;
+        ASSERT_TRUE(wet.Play()) << guid;
+        const auto heard = Render(*device, 0.4);
+        ASSERT_EQ(heard.size(), plain.size());
+        std::vector<float> difference(heard.size());
+        for (std::size_t i = 0; i < heard.size(); ++i) difference[i] = heard[i] - plain[i];
+        EXPECT_GT(Rms(heard, 0, 2 * 2205), 0.1f) << guid;  // the burst still sounds
+        EXPECT_GT(Rms(difference), 0.005f) << guid;         // and the effect changes it
+        wet.Stop_();
+        Render(*device, 0.1);
+    }
+}
+
 TEST_F(Effects8Sound, UnknownGuidFailsAndTheSoundStillPlays) {
     SoundDx8 sound;
     ASSERT_TRUE(sound.Load((Dir() / "burst.wav").string()));
