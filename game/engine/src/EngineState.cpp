@@ -51,9 +51,9 @@ void EngineState::EndFrame() {
     while (!presentTimes.empty() && presentTimes.front() < now - 1.0) presentTimes.pop_front();
 }
 
-void EngineState::AddMesh(std::shared_ptr<MeshData> mesh) {
+void EngineState::AddMesh(const std::shared_ptr<MeshData>& mesh) {
     DropReleasedMeshes();
-    meshes.push_back(std::move(mesh));
+    meshes.push_back(mesh);
 }
 
 void EngineState::DropReleasedMeshes() {

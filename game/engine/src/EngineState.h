@@ -104,7 +104,7 @@ struct EngineState {
     // Direction of the sun's light (towards the sun), raised so that a low sun still lights tops.
     glm::vec3 LightDirection() const;
     void EndFrame();  // after drawing: the queue becomes the last frame's, a new frame starts
-    void AddMesh(std::shared_ptr<MeshData> mesh);
+    void AddMesh(const std::shared_ptr<MeshData>& mesh);
     void DropReleasedMeshes();
 };
 
