@@ -136,7 +136,7 @@ private:
     int64_t next_ = -1;        // the frame the last call ended at
     std::size_t event_ = 0;    // the next event to send
     int64_t tail_ = 0;         // frames rendered after the end
-    float block_[2 * kBlock];
+    float block_[2 * kBlock]{};
     int32_t left_ = 0;         // frames of block_ not yet taken
 };
 
