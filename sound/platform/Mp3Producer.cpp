@@ -27,7 +27,10 @@ namespace {
 // Regular files only: the name of a FIFO or a device must not hang or flood the read.
 std::vector<unsigned char> ReadWholeFile(const std::string& fileName) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) throw Error(VFW_E_NOT_FOUND, "cannot open the file \"" + fileName + "\": " + std::generic_category().message(errno));
+    if (fd < 0) {
+        throw Error(VFW_E_NOT_FOUND,
+                    "cannot open the file \"" + fileName + "\": " + std::generic_category().message(errno));
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
