@@ -25,7 +25,8 @@ void IgnoreCdioLog(cdio_log_level_t, const char*) {}
 }  // namespace
 
 // The disc's sectors from a start to an end frame, read on the mixer thread. The host's calls and
-// the mixer meet under the mutex.
+// the mixer meet under the mutex, which a read from the disc does not hold: a drive that spins up
+// or retries delays only its own stream, never the host.
 class CdProducer final : public Producer {
 public:
     explicit CdProducer(CdIo_t* cdio) : cdio_(cdio) {}
@@ -41,12 +42,14 @@ public:
     int32_t SampleRate() const noexcept override { return 44100; }
 
     RenderResult Render(float* out, int32_t frames) noexcept override {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (!playing_) return RenderResult::Finished;
         int32_t written = 0;
         while (written < frames && position_ < end_) {
             if (position_ < bufferStart_ || position_ >= bufferStart_ + bufferSectors_) {
-                if (!Fill()) break;
+                if (!Fill(lock)) break;
+                if (!playing_) return RenderResult::Finished;  // halted during the read
+                continue;  // the position may have moved meanwhile
             }
             const int16_t* sector = buffer_.data() + (position_ - bufferStart_) * kFramesPerSector * 2;
             const int32_t n = std::min(frames - written, kFramesPerSector - sample_);
@@ -101,25 +104,40 @@ private:
     void Move(int64_t position) {
         position_ = position;
         sample_ = 0;
+        ++moves_;
     }
 
-    // Reads the sectors from the position on, up to the next track; false (and the play ends) when
-    // they cannot be read.
-    bool Fill() {
-        const auto next = std::upper_bound(disc_.trackStarts.begin(), disc_.trackStarts.end(), position_);
+    // Reads the sectors from the position on, up to the next track, with `lock` released meanwhile;
+    // false (and the play ends) when they cannot be read. A read overtaken by a move is dropped.
+    bool Fill(std::unique_lock<std::mutex>& lock) {
+        const int64_t from = position_;
+        const uint64_t moves = moves_;
+        const auto next = std::upper_bound(disc_.trackStarts.begin(), disc_.trackStarts.end(), from);
         const int64_t trackEnd = next == disc_.trackStarts.end() ? disc_.end : *next;
-        const int32_t count = static_cast<int32_t>(std::min({int64_t{kSectorsPerRead}, end_ - position_, trackEnd - position_}));
-        buffer_.resize(static_cast<std::size_t>(count) * kFramesPerSector * 2);
+        const int32_t count = static_cast<int32_t>(std::min({int64_t{kSectorsPerRead}, end_ - from, trackEnd - from}));
         const auto track = next - disc_.trackStarts.begin() - 1;
-        if (track >= 0 && static_cast<std::size_t>(track) < data_.size() && data_[static_cast<std::size_t>(track)]) {
-            std::fill(buffer_.begin(), buffer_.end(), int16_t{0});
-        } else if (position_ < kLeadIn ||
-            cdio_read_audio_sectors(cdio_, buffer_.data(), static_cast<lsn_t>(position_ - kLeadIn),
-                                    static_cast<uint32_t>(count)) != DRIVER_OP_SUCCESS) {
+        const bool data =
+            track >= 0 && static_cast<std::size_t>(track) < data_.size() && data_[static_cast<std::size_t>(track)];
+
+        lock.unlock();
+        reading_.resize(static_cast<std::size_t>(count) * kFramesPerSector * 2);
+        bool read = true;
+        if (data) {
+            std::fill(reading_.begin(), reading_.end(), int16_t{0});
+        } else {
+            read = from >= kLeadIn &&
+                   cdio_read_audio_sectors(cdio_, reading_.data(), static_cast<lsn_t>(from - kLeadIn),
+                                           static_cast<uint32_t>(count)) == DRIVER_OP_SUCCESS;
+        }
+        lock.lock();
+
+        if (moves != moves_) return true;
+        if (!read) {
             bufferSectors_ = 0;
             return false;
         }
-        bufferStart_ = position_;
+        std::swap(buffer_, reading_);
+        bufferStart_ = from;
         bufferSectors_ = count;
         return true;
     }
@@ -133,8 +151,10 @@ private:
     bool atEnd_ = false;
     float gain_ = 1.0f;
     MciDisc disc_;
-    std::vector<bool> data_;       // by track index
-    std::vector<int16_t> buffer_;  // bufferSectors_ sectors from bufferStart_
+    std::vector<bool> data_;        // by track index
+    std::vector<int16_t> buffer_;   // bufferSectors_ sectors from bufferStart_
+    std::vector<int16_t> reading_;  // the mixer thread's read in progress
+    uint64_t moves_ = 0;            // counts Move
     int64_t bufferStart_ = 0;
     int32_t bufferSectors_ = 0;
 };
