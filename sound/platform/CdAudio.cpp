@@ -70,6 +70,8 @@ public:
         return RenderResult::Playing;
     }
 
+    // Plays from the start of sector `from` (from the sample it holds when that is the sector it is
+    // at) to sector `to`.
     void Start(int64_t from, int64_t to) {
         std::lock_guard lock(mutex_);
         if (from != position_) Move(from);
@@ -87,9 +89,18 @@ public:
         atEnd_ = false;
         Move(position);
     }
-    int64_t Position() {
+    // Stopped at `sample` (588 to a sector).
+    void SeekSample(int64_t sample) {
         std::lock_guard lock(mutex_);
-        return position_;
+        playing_ = false;
+        atEnd_ = false;
+        Move(sample / kFramesPerSector);
+        sample_ = static_cast<int32_t>(sample % kFramesPerSector);
+    }
+    // Samples given out from the start of the disc.
+    int64_t Sample() {
+        std::lock_guard lock(mutex_);
+        return position_ * kFramesPerSector + sample_;
     }
     bool Sounding(const PlayerStream& stream) {
         std::lock_guard lock(mutex_);
@@ -224,21 +235,35 @@ void CdAudio::Play(int64_t from, int64_t to) {
         stream->Open(producer_);
         stream_ = std::move(stream);
     }
+    // What is queued is dropped, so the play goes on from the sample heard (or `from`) at once.
+    Hold();
     producer_->Start(from, to);
     stream_->Start();
     paused_ = false;
 }
 
 void CdAudio::Pause() {
-    producer_->Halt();
-    if (stream_) stream_->Halt();
+    Hold();
     paused_ = true;
 }
 
 void CdAudio::Stop() {
-    producer_->Halt();
-    if (stream_) stream_->Halt();
+    Hold();
     paused_ = false;
+}
+
+void CdAudio::Hold() {
+    producer_->Halt();
+    if (!stream_) return;
+    const int64_t heard = HeardSample();
+    stream_->Halt();
+    producer_->SeekSample(heard);
+}
+
+int64_t CdAudio::HeardSample() const {
+    // The producer is ahead of what is heard by what the stream holds (to within the one chunk
+    // the mixer may be rendering meanwhile).
+    return std::max<int64_t>(0, producer_->Sample() - (stream_ ? stream_->Unheard() : 0));
 }
 
 void CdAudio::Seek(int64_t position) {
@@ -247,7 +272,7 @@ void CdAudio::Seek(int64_t position) {
     paused_ = false;
 }
 
-int64_t CdAudio::Position() const { return producer_->Position(); }
+int64_t CdAudio::Position() const { return HeardSample() / kFramesPerSector; }
 
 std::string CdAudio::Mode() const {
     if (stream_ && producer_->Sounding(*stream_)) return "playing";

@@ -37,6 +37,7 @@ public:
     void Pause();
     void Stop();
     void Seek(int64_t position);
+    // The sector heard.
     int64_t Position() const;
     // "playing", "paused" or "stopped".
     std::string Mode() const;
@@ -44,6 +45,10 @@ public:
     void Volume(int32_t volume);
 
 private:
+    // Stops at the sample heard, dropping what the stream holds.
+    void Hold();
+    int64_t HeardSample() const;
+
     MciDisc disc_;
     std::string mcn_;
     bool paused_ = false;

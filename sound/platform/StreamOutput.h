@@ -33,6 +33,8 @@ public:
     void Start() { device_->GetMixer().Start(*stream_); }
     // Stops at once, dropping what is queued.
     void Halt() { device_->GetMixer().Halt(*stream_); }
+    // Frames given by the producer and not heard yet.
+    int64_t Unheard() const { return stream_->Unheard(); }
     // Whether the producer finished and all it gave has been heard.
     bool Ended() const noexcept { return stream_->Ended(); }
 

@@ -6,6 +6,7 @@
 #include "Mci.h"
 #include "MciCommand.h"
 
+#include <array>
 #include <regex>
 
 using namespace qxsound;
@@ -147,6 +148,27 @@ TEST_F(SoundCd8Test, PlaysTracksPausesAndStops) {
     EXPECT_TRUE(sent.empty());
 }
 
+TEST_F(SoundCd8Test, PauseAndStopHoldTheSampleHeardAndPlayGoesOnFromThere) {
+    const auto shortDisc = WriteCdImage(Dir(), "short", {2}, {441});
+    SoundCd8 cd;
+    ASSERT_TRUE(cd.Load(shortDisc.string()));
+    ASSERT_TRUE(cd.Play());
+    EXPECT_GT(Rms(Listen(0.4)), 0.3f);
+    ASSERT_TRUE(cd.Pause());
+    EXPECT_EQ(cd.CurrentTime(), "0:00");  // 0.4 s heard, whatever was queued beyond it
+    EXPECT_EQ(Rms(Listen(0.1)), 0.0f);
+    ASSERT_TRUE(cd.Play());
+    EXPECT_GT(Rms(Listen(0.4)), 0.3f);
+    // Stop_ also seeks to the track's start: nothing is skipped up to there.
+    std::array<char, 64> reply{};
+    platform::mciSendString("stop " + Alias(), nullptr, 0);
+    platform::mciSendString("status " + Alias() + " position", reply.data(), static_cast<int32_t>(reply.size()));
+    EXPECT_STREQ(reply.data(), "01:00:00:60");  // tmsf: 0.8 s is 60 frames
+    ASSERT_TRUE(cd.Play());
+    // The rest of the 2-s track, then silence: nothing skipped at the pause or the stop.
+    EXPECT_NEAR(0.8 + SoundingSeconds(Listen(1.5), 44100), 2.0, 0.002);
+}
+
 TEST_F(SoundCd8Test, PlaysToTheEndOfTheDisc) {
     const auto shortDisc = WriteCdImage(Dir(), "short", {1}, {441});
     SoundCd8 cd;
@@ -183,7 +205,8 @@ TEST_F(SoundCd8Test, FastForwardAndRewind) {
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0], "set " + a + " time format milliseconds");
     EXPECT_EQ(sent[1], "status " + a + " position wait");
-    EXPECT_TRUE(std::regex_match(sent[2], std::regex("play " + a + " from 4[56][0-9][0-9]"))) << sent[2];
+    // 0.5 s heard after the 2-s lead-in, in whole frames (2,493 ms), and 2 s on.
+    EXPECT_TRUE(std::regex_match(sent[2], std::regex("play " + a + " from 4[45][0-9][0-9]"))) << sent[2];
     EXPECT_EQ(sent[3], "set " + a + " time format tmsf wait");
     EXPECT_EQ(cd.PlayState(), QX_PLAYSTATE_PAUSED);  // the flags stay, though the disc plays
     EXPECT_EQ(cd.CurrentTime(), "0:02");
@@ -192,7 +215,7 @@ TEST_F(SoundCd8Test, FastForwardAndRewind) {
     cd.Play();
     sent.clear();
     cd.Rewind(1000);
-    EXPECT_TRUE(std::regex_match(sent[3], std::regex("seek " + a + " to 3[56][0-9][0-9]"))) << sent[3];
+    EXPECT_TRUE(std::regex_match(sent[3], std::regex("seek " + a + " to 3[45][0-9][0-9]"))) << sent[3];
     EXPECT_EQ(cd.CurrentTime(), "0:01");
     // Before the disc's start: the device refuses, nothing moves.
     cd.Rewind(30000);

@@ -68,14 +68,6 @@ private:
     std::shared_ptr<FakeGraphState> s_;
 };
 
-// Seconds from the start of a stereo rendering to the last sample of a tone.
-double SoundingSeconds(const std::vector<float>& stereo) {
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < stereo.size(); ++i)
-        if (std::fabs(stereo[i]) > 0.01f) last = i / 2 + 1;
-    return static_cast<double>(last) / kRate;
-}
-
 class SoundMp38Test : public qxtest::SoundTest {
 protected:
     void SetUp() override {
@@ -231,7 +223,7 @@ TEST_F(SoundMp38Test, PauseHoldsThePositionAndPlayResumesThere) {
     const auto resumed = Render(*device, 1.0);
     EXPECT_GT(Rms(resumed, 0, 2 * 441), 0.3f);
     EXPECT_EQ(sound.PlayPosition(), 2);
-    EXPECT_NEAR(1.2 + 1.0 + SoundingSeconds(Render(*device, 1.0)), 3.0, 0.002);
+    EXPECT_NEAR(1.2 + 1.0 + qxtest::SoundingSeconds(Render(*device, 1.0), kRate), 3.0, 0.002);
     ASSERT_TRUE(sound.Play());
     Render(*device, 0.2);
     ASSERT_TRUE(sound.Stop_());

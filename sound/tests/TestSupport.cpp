@@ -225,6 +225,13 @@ std::vector<float> Render(OpenALDevice& device, double seconds) {
     return out;
 }
 
+double SoundingSeconds(const std::vector<float>& stereo, int32_t sampleRate) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < stereo.size(); ++i)
+        if (std::fabs(stereo[i]) > 0.01f) last = i / 2 + 1;
+    return static_cast<double>(last) / sampleRate;
+}
+
 float Rms(const std::vector<float>& s, std::size_t from, std::size_t to) {
     to = std::min(to, s.size());
     if (from >= to) return 0.0f;

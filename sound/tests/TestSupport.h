@@ -76,6 +76,9 @@ std::shared_ptr<qxsound::platform::OpenALDevice> PerformanceDevice();
 // Renders `seconds` from a loopback device (stereo interleaved).
 std::vector<float> Render(qxsound::platform::OpenALDevice& device, double seconds);
 
+// Seconds from the start of a stereo rendering to the last sample of a tone.
+double SoundingSeconds(const std::vector<float>& stereo, int32_t sampleRate);
+
 float Rms(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX);
 float Peak(const std::vector<float>& samples, std::size_t from = 0, std::size_t to = SIZE_MAX);
 
