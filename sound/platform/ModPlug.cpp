@@ -14,6 +14,7 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace qxsound::platform {
 
@@ -84,9 +85,10 @@ public:
         playing_ = true;
         return true;
     }
-    void Halt() {
+    // Whether it was playing.
+    bool Halt() {
         std::lock_guard lock(mutex_);
-        playing_ = false;
+        return std::exchange(playing_, false);
     }
     // Playing, or played to the end with its last sound still in the stream's queue.
     bool Sounding(const PlayerStream& stream) {
@@ -264,6 +266,7 @@ int32_t ModPlug_Play(int32_t handle) {
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
     if (!player.producer || !player.producer->Start()) return 0;
+    player.stream->Resume();
     player.stream->Start();
     return 1;
 }
@@ -273,8 +276,9 @@ int32_t ModPlug_Stop(int32_t handle) {
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
     if (!player.producer) return 0;
+    // What is queued stays, so that a Play goes on from the sample heard.
     player.producer->Halt();
-    player.stream->Halt();
+    player.stream->Pause();
     return 1;
 }
 
@@ -306,7 +310,12 @@ int32_t ModPlug_SetCurrentPosition(int32_t handle, int32_t milliseconds) {
     Library& lib = TheLibrary();
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
-    if (player.producer) player.producer->Position(milliseconds);
+    if (!player.producer) return 1;
+    // Nothing of the old position is heard after the new one starts.
+    const bool playing = player.producer->Halt();
+    player.stream->Halt();
+    player.producer->Position(milliseconds);
+    if (playing && player.producer->Start()) player.stream->Start();
     return 1;
 }
 
@@ -314,7 +323,10 @@ int32_t ModPlug_GetCurrentPosition(int32_t handle) {
     Library& lib = TheLibrary();
     std::lock_guard lock(lib.mutex);
     Player& player = lib.Find(handle);
-    return player.producer ? player.producer->Position() : 0;
+    if (!player.producer) return 0;
+    // The module is ahead of what is heard by what the stream holds.
+    const int64_t unheard = player.stream->Unheard() * 1000 / player.stream->SampleRate();
+    return static_cast<int32_t>(std::max<int64_t>(0, player.producer->Position() - unheard));
 }
 
 int32_t ModPlug_GetMaxPosition(int32_t handle) {

@@ -42,4 +42,18 @@ std::shared_ptr<OpenALDevice> StreamOutputDevice() {
     return device;
 }
 
+void PlayerStream::Pause() {
+    ContextGuard guard(*device_);
+    alSourcePause(stream_->Source());
+    alGetError();
+}
+
+void PlayerStream::Resume() {
+    ContextGuard guard(*device_);
+    ALint state = AL_STOPPED;
+    alGetSourcei(stream_->Source(), AL_SOURCE_STATE, &state);
+    if (state == AL_PAUSED) alSourcePlay(stream_->Source());  // any other is started by the mixer
+    alGetError();
+}
+
 }  // namespace qxsound::platform

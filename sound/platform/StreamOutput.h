@@ -33,6 +33,9 @@ public:
     void Start() { device_->GetMixer().Start(*stream_); }
     // Stops at once, dropping what is queued.
     void Halt() { device_->GetMixer().Halt(*stream_); }
+    // Silent at once, keeping what is queued; Resume plays it on.
+    void Pause();
+    void Resume();
     // Frames given by the producer and not heard yet.
     int64_t Unheard() const { return stream_->Unheard(); }
     // Whether the producer finished and all it gave has been heard.
