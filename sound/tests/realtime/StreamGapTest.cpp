@@ -61,6 +61,9 @@ TEST(StreamGap, CdTrackPlaysItsFullLengthWithoutGaps) {
         SoundCd8 cd;
         ASSERT_TRUE(cd.Load(disc.string()));
         ASSERT_TRUE(cd.Play());
+        // A play while playing goes on without a break.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ASSERT_TRUE(cd.Play());
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(6);
         while (cd.PlayState() == QX_PLAYSTATE_PLAYING && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
