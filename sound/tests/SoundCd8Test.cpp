@@ -7,7 +7,9 @@
 #include "MciCommand.h"
 
 #include <array>
+#include <chrono>
 #include <regex>
+#include <thread>
 
 using namespace qxsound;
 using namespace qxtest;
@@ -167,6 +169,22 @@ TEST_F(SoundCd8Test, PauseAndStopHoldTheSampleHeardAndPlayGoesOnFromThere) {
     ASSERT_TRUE(cd.Play());
     // The rest of the 2-s track, then silence: nothing skipped at the pause or the stop.
     EXPECT_NEAR(0.8 + SoundingSeconds(Listen(1.5), 44100), 2.0, 0.002);
+}
+
+// Real time (the suite runs these alone): without an engine a disc plays on OpenAL's default
+// device, the null output in these tests, which plays at the real rate.
+class SoundCd8RealTime : public SoundTest {};
+
+TEST_F(SoundCd8RealTime, WithoutAnEngineADiscPlaysOnTheDefaultOutputDevice) {
+    const auto disc = WriteCdImage(Dir(), "alone", {3}, {441});
+    SoundCd8 cd;
+    ASSERT_TRUE(cd.Load(disc.string()));
+    ASSERT_TRUE(cd.Play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(cd.PlayState(), QX_PLAYSTATE_PLAYING);
+    EXPECT_EQ(cd.CurrentTime(), "0:01");
+    EXPECT_TRUE(cd.Stop_());
+    EXPECT_EQ(cd.PlayState(), QX_PLAYSTATE_STOPPED);
 }
 
 TEST_F(SoundCd8Test, PlaysToTheEndOfTheDisc) {
