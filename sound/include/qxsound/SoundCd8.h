@@ -11,7 +11,9 @@
 // another object holds) and closes only that alias when it is destroyed. Load, Play, Pause and
 // Stop_ trap failures and return false; the queries answer with what the device replies, or the
 // stated fallback. FastForward and Rewind throw qxsound::Error when the device's position is not a
-// number or the new position does not fit int32. No engine is needed.
+// number or the new position does not fit int32. No engine is needed (without one the disc plays on
+// OpenAL's default output device). Positions are what has been heard: a pause holds that sample
+// and Play goes on from it.
 #pragma once
 
 #include <qxsound/Sound8.h>

@@ -38,6 +38,8 @@ public:
 
     int32_t Volume() const override;
     void Volume(int32_t volume) override;
+    // What has been heard, not what the player has rendered ahead for the output; a new position
+    // is heard at once. The player counts on across its repeats.
     int32_t PlayPosition() const;
     void PlayPosition(int32_t position);
     int32_t MaxPosition() const;
